@@ -1,0 +1,5 @@
+#pragma once
+#include <string>
+
+// The folder of the running executable; paths beside it are AppDir + "\" + name.
+std::string ModuleAppDir();
