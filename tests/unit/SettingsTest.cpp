@@ -13,8 +13,14 @@ namespace reg = testsupport::reg;
 
 namespace {
 
-const std::string kKey = "SOFTWARE\\VtxReaderTest";
-const std::string kPath = "\\" + kKey;  // as callers pass it: from the root
+// Every test has a key of its own: CTest runs them in parallel.
+std::string OwnKey() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(info->test_suite_name()) + "." + info->name();
+  for (char& c : name)
+    if (c == '/') c = '.';
+  return "SOFTWARE\\VtxReaderTest\\" + name;
+}
 const char* const kNow = "now";          // the date-time fallback
 
 std::string Bytes(size_t n) { return std::string(n, '\x01'); }
@@ -61,18 +67,18 @@ const Case kCases[] = {
 class Readers : public ::testing::TestWithParam<Case> {
  protected:
   void SetUp() override {
-    reg::DeleteTree(kKey);
+    reg::DeleteTree(key);
     const Case& c = GetParam();
     switch (c.stored) {
-      case Stored::Dword: reg::SetDword(kKey, name, static_cast<DWORD>(c.number)); break;
-      case Stored::Qword: reg::SetQword(kKey, name, c.number); break;
-      case Stored::String: reg::SetString(kKey, name, c.data); break;
-      case Stored::Binary: reg::SetBinary(kKey, name, c.data); break;
-      case Stored::None: reg::SetDword(kKey, "Other", 1); break;
+      case Stored::Dword: reg::SetDword(key, name, static_cast<DWORD>(c.number)); break;
+      case Stored::Qword: reg::SetQword(key, name, c.number); break;
+      case Stored::String: reg::SetString(key, name, c.data); break;
+      case Stored::Binary: reg::SetBinary(key, name, c.data); break;
+      case Stored::None: reg::SetDword(key, "Other", 1); break;
       case Stored::NoKey: break;
     }
   }
-  void TearDown() override { reg::DeleteTree(kKey); }
+  void TearDown() override { reg::DeleteTree(key); }
 
   static std::string Expanded(const char* text, const std::string& name) {
     std::string s = text;
@@ -82,24 +88,26 @@ class Readers : public ::testing::TestWithParam<Case> {
   }
 
   const std::string name = "s_Value";
+  const std::string key = OwnKey();
+  const std::string path = "\\" + key;  // as callers pass it: from the root
 };
 
 TEST_P(Readers, RegValueExists) {
-  EXPECT_EQ(GetParam().exists, RegValueExists(HKEY_CURRENT_USER, kPath, name));
+  EXPECT_EQ(GetParam().exists, RegValueExists(HKEY_CURRENT_USER, path, name));
 }
 
 TEST_P(Readers, RegReadInteger) {
-  EXPECT_EQ(GetParam().integer, RegReadInteger(HKEY_CURRENT_USER, kPath, name));
+  EXPECT_EQ(GetParam().integer, RegReadInteger(HKEY_CURRENT_USER, path, name));
 }
 
 TEST_P(Readers, RegReadBool) {
   const std::string expected = GetParam().boolean;
   if (expected == "true" || expected == "false") {
-    EXPECT_EQ(expected == "true", RegReadBool(HKEY_CURRENT_USER, kPath, name));
+    EXPECT_EQ(expected == "true", RegReadBool(HKEY_CURRENT_USER, path, name));
     return;
   }
   try {
-    RegReadBool(HKEY_CURRENT_USER, kPath, name);
+    RegReadBool(HKEY_CURRENT_USER, path, name);
     FAIL() << "no error raised";
   } catch (const platform::RegistryError& e) {
     EXPECT_EQ(Expanded(expected.c_str(), name), e.what());
@@ -110,14 +118,14 @@ TEST_P(Readers, RegReadDateTime) {
   const std::string expected = GetParam().dateTime;
   const double before = platform::LocalNow();
   if (expected == kNow) {
-    double got = RegReadDateTime(HKEY_CURRENT_USER, kPath, name);
+    double got = RegReadDateTime(HKEY_CURRENT_USER, path, name);
     EXPECT_GE(got, before);
     EXPECT_LE(got, platform::LocalNow());
   } else if (std::isdigit(static_cast<unsigned char>(expected[0]))) {
-    EXPECT_DOUBLE_EQ(std::stod(expected), RegReadDateTime(HKEY_CURRENT_USER, kPath, name));
+    EXPECT_DOUBLE_EQ(std::stod(expected), RegReadDateTime(HKEY_CURRENT_USER, path, name));
   } else {
     try {
-      RegReadDateTime(HKEY_CURRENT_USER, kPath, name);
+      RegReadDateTime(HKEY_CURRENT_USER, path, name);
       FAIL() << "no error raised";
     } catch (const platform::RegistryError& e) {
       EXPECT_EQ(Expanded(expected.c_str(), name), e.what());
@@ -129,15 +137,16 @@ INSTANTIATE_TEST_SUITE_P(Stored, Readers, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST(Readers, KeyPathWithTrailingBackslashAndNoCaching) {
-  reg::DeleteTree(kKey);
-  reg::SetDword(kKey, "Flag", 1);
-  EXPECT_TRUE(RegValueExists(HKEY_CURRENT_USER, kPath + "\\", "Flag"));
-  EXPECT_TRUE(RegReadBool(HKEY_CURRENT_USER, kPath, "Flag"));
-  reg::SetDword(kKey, "Flag", 0);  // a change is seen by the next read
-  EXPECT_FALSE(RegReadBool(HKEY_CURRENT_USER, kPath, "Flag"));
-  reg::DeleteValue(kKey, "Flag");
-  EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kPath, "Flag"));
-  reg::DeleteTree(kKey);
+  const std::string key = OwnKey(), path = "\\" + key;
+  reg::DeleteTree(key);
+  reg::SetDword(key, "Flag", 1);
+  EXPECT_TRUE(RegValueExists(HKEY_CURRENT_USER, path + "\\", "Flag"));
+  EXPECT_TRUE(RegReadBool(HKEY_CURRENT_USER, path, "Flag"));
+  reg::SetDword(key, "Flag", 0);  // a change is seen by the next read
+  EXPECT_FALSE(RegReadBool(HKEY_CURRENT_USER, path, "Flag"));
+  reg::DeleteValue(key, "Flag");
+  EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, path, "Flag"));
+  reg::DeleteTree(key);
 }
 
 TEST(Readers, DateTimeFallbackHasMilliseconds) {
@@ -150,12 +159,13 @@ TEST(Readers, DateTimeFallbackHasMilliseconds) {
 }
 
 TEST(Readers, ReadersNeverCreateTheKey) {
-  reg::DeleteTree(kKey);
-  RegValueExists(HKEY_CURRENT_USER, kPath, "x");
-  RegReadInteger(HKEY_CURRENT_USER, kPath, "x");
-  RegReadBool(HKEY_CURRENT_USER, kPath, "x");
-  RegReadDateTime(HKEY_CURRENT_USER, kPath, "x");
-  EXPECT_FALSE(reg::KeyExists(kKey));
+  const std::string key = OwnKey(), path = "\\" + key;
+  reg::DeleteTree(key);
+  RegValueExists(HKEY_CURRENT_USER, path, "x");
+  RegReadInteger(HKEY_CURRENT_USER, path, "x");
+  RegReadBool(HKEY_CURRENT_USER, path, "x");
+  RegReadDateTime(HKEY_CURRENT_USER, path, "x");
+  EXPECT_FALSE(reg::KeyExists(key));
 }
 
 }  // namespace
