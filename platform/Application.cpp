@@ -1,0 +1,107 @@
+#include "platform/Application.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/Form.h"
+
+namespace platform {
+
+Application& App() {
+  static Application application;
+  return application;
+}
+
+void Application::Initialize() {
+  if (window_ != nullptr) return;
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
+  wc.lpszClassName = "TApplication";
+  RegisterClassExA(&wc);
+  window_ = CreateWindowExA(0, wc.lpszClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
+                            nullptr, wc.hInstance, nullptr);
+  if (window_ == nullptr) throw std::runtime_error("cannot create the application window");
+}
+
+void Application::SetTitle(const std::string& title) {
+  title_ = title;
+  if (window_ != nullptr) SetWindowTextA(window_, title_.c_str());
+}
+
+void Application::DestroyForms() {
+  while (!forms_.empty()) {
+    if (forms_.back().get() == mainForm_) mainForm_ = nullptr;
+    forms_.pop_back();
+  }
+}
+
+void Application::Run() {
+  if (showMainForm_ && mainForm_ != nullptr) mainForm_->Show();
+  while (!terminated_) {
+    MSG message;
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      terminated_ = true;
+      break;
+    }
+    ProcessMessage(message);
+  }
+}
+
+void Application::Terminate() {
+  terminated_ = true;
+  PostQuitMessage(0);
+}
+
+void Application::ProcessMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      terminated_ = true;
+      break;
+    }
+    ProcessMessage(message);
+  }
+}
+
+void Application::ProcessMessage(MSG& message) {
+  bool handled = false;
+  // A copy: a hook may create or destroy others while it runs.
+  const std::vector<ApplicationEvents*> hooks = events_;
+  for (ApplicationEvents* events : hooks) {
+    if (std::find(events_.begin(), events_.end(), events) == events_.end()) continue;
+    Guarded([&] {
+      if (events->OnMessage) events->OnMessage(message, handled);
+    });
+  }
+  if (handled) return;
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
+}
+
+void Application::ShowException(const std::exception& error) { ShowException(std::string(error.what())); }
+
+void Application::ShowException(const std::string& text) {
+  MessageBoxA(window_, text.c_str(), title_.c_str(), MB_ICONSTOP | MB_OK);
+}
+
+void Application::AddEvents(ApplicationEvents* events) { events_.push_back(events); }
+
+void Application::RemoveEvents(ApplicationEvents* events) {
+  events_.erase(std::remove(events_.begin(), events_.end(), events), events_.end());
+}
+
+ApplicationEvents::ApplicationEvents(Form& owner, const LayoutItem& item) : Component(owner, item) {
+  App().AddEvents(this);
+}
+
+ApplicationEvents::~ApplicationEvents() { App().RemoveEvents(this); }
+
+}  // namespace platform

@@ -1,0 +1,98 @@
+#pragma once
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Component.h"
+
+namespace platform {
+
+class Form;
+class ApplicationEvents;
+
+// The one application object of a program with forms: its hidden window (titled with the
+// application title), its forms, the message loop and the error box.
+class Application {
+ public:
+  // Creates the hidden application window; once, before the first form.
+  void Initialize();
+
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& title);
+  HWND Handle() const { return window_; }
+
+  // Builds a form of class T; reference is set before the form's OnCreate runs. The first
+  // form created becomes the main form.
+  template <class T>
+  void CreateForm(T*& reference) {
+    std::unique_ptr<T> form(new T());
+    reference = form.get();
+    forms_.push_back(std::move(form));
+    reference->DoCreate();
+    if (mainForm_ == nullptr) mainForm_ = reference;
+  }
+  Form* MainForm() const { return mainForm_; }
+  // Destroys every form, the last created first.
+  void DestroyForms();
+
+  bool ShowMainForm() const { return showMainForm_; }
+  void SetShowMainForm(bool show) { showMainForm_ = show; }
+
+  // Shows the main form (unless told not to) and runs the message loop until Terminate.
+  // Every retrieved message passes the ApplicationEvents hooks before it is dispatched.
+  void Run();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  // Handles the messages already queued, through the hooks like the main loop.
+  void ProcessMessages();
+
+  // The error box: stop icon, OK button, the error text, captioned with the title.
+  void ShowException(const std::exception& error);
+  void ShowException(const std::string& text);
+
+  void AddEvents(ApplicationEvents* events);
+  void RemoveEvents(ApplicationEvents* events);
+
+ private:
+  void ProcessMessage(MSG& message);
+
+  std::string title_;
+  HWND window_ = nullptr;
+  std::vector<std::unique_ptr<Form>> forms_;
+  Form* mainForm_ = nullptr;
+  bool showMainForm_ = true;
+  bool terminated_ = false;
+  std::vector<ApplicationEvents*> events_;
+};
+
+Application& App();
+
+// The application-wide message hook: OnMessage sees every message that the main loop (or
+// ProcessMessages) retrieves, whatever window it is for, before it is dispatched; setting
+// handled stops it there. Messages sent straight to a window never pass it.
+class ApplicationEvents : public Component {
+ public:
+  ApplicationEvents(Form& owner, const LayoutItem& item);
+  ~ApplicationEvents() override;
+
+  std::function<void(MSG& message, bool& handled)> OnMessage;
+};
+
+// Runs a handler, reporting anything it throws in the application's error box. For every
+// place where the system calls us.
+template <class F>
+void Guarded(F&& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    App().ShowException(error);
+  } catch (...) {
+    App().ShowException(std::string("Unexpected error"));
+  }
+}
+
+}  // namespace platform

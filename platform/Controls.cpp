@@ -1,0 +1,143 @@
+#include "platform/Controls.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/Form.h"
+#include "platform/Layout.h"
+
+namespace platform {
+
+Component::Component(Form& owner, const LayoutItem& item) : owner_(owner), name_(item.name) {}
+
+Font::Font(const std::string& face, int height, bool bold)
+    : font_(CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                        DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str())) {}
+
+Font::~Font() {
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+Font& Font::operator=(Font&& other) noexcept {
+  std::swap(font_, other.font_);
+  return *this;
+}
+
+Control::Control(Form& owner, const LayoutItem& item)
+    : Component(owner, item),
+      visible_(item.Flag("visible", true)),
+      handCursor_(item.Text("cursor", "default") == "hand"),
+      showHint_(item.Flag("showhint", false)),
+      hint_(item.Text("hint")) {
+  std::vector<int> b = item.Has("bounds") ? item.Numbers("bounds") : std::vector<int>{0, 0, 0, 0};
+  if (b.size() != 4) throw std::runtime_error("bounds of " + item.name + " need four numbers");
+  bounds_ = {b[0], b[1], b[0] + b[2], b[1] + b[3]};
+}
+
+void Control::SetBounds(int left, int top, int width, int height) {
+  RECT next = {left, top, left + width, top + height};
+  if (EqualRect(&next, &bounds_)) return;
+  Invalidate();
+  bounds_ = next;
+  Invalidate();
+  Owner().ControlChanged(*this);
+}
+
+void Control::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  Invalidate();
+}
+
+void Control::SetHint(const std::string& hint) {
+  hint_ = hint;
+  Owner().ControlChanged(*this);
+}
+
+void Control::Click() {
+  if (OnClick) OnClick(*this);
+}
+
+void Control::Invalidate() { Owner().InvalidateRect(bounds_); }
+
+Label::Label(Form& owner, const LayoutItem& item)
+    : Control(owner, item),
+      caption_(item.Text("caption")),
+      color_(item.Color("color", RGB(0, 0, 0))),
+      autoSize_(item.Flag("autosize", true)),
+      rightAligned_(item.Text("align", "left") == "right"),
+      wordWrap_(item.Flag("wordwrap", false)),
+      centerVertically_(item.Text("layout", "top") == "center") {
+  // Without a font of its own a label takes the form's.
+  if (item.Has("font"))
+    font_ = Font(item.Text("font"), item.Integer("height", -11), item.Flag("bold", false));
+  AdjustBounds();
+}
+
+HFONT Label::FontHandle() const {
+  return font_.Handle() != nullptr ? font_.Handle() : Owner().font_.Handle();
+}
+
+void Label::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  Invalidate();
+  AdjustBounds();
+}
+
+UINT Label::TextFlags() const {
+  return DT_EXPANDTABS | DT_NOPREFIX | (rightAligned_ ? DT_RIGHT : DT_LEFT) |
+         (wordWrap_ ? DT_WORDBREAK : 0);
+}
+
+void Label::AdjustBounds() {
+  if (!autoSize_) return;
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, FontHandle());
+  RECT r = {0, 0, Width(), 0};
+  // An empty caption still has the height of a line.
+  const std::string text = caption_.empty() ? " " : caption_;
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, TextFlags() | DT_CALCRECT);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  const int left = rightAligned_ ? Left() + Width() - width : Left();
+  SetBounds(left, Top(), width, height);
+}
+
+void Label::Paint(HDC dc) {
+  HGDIOBJ old = SelectObject(dc, FontHandle());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, color_);
+  RECT r = BoundsRect();
+  if (centerVertically_) {
+    RECT calc = r;
+    DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &calc,
+              TextFlags() | DT_CALCRECT);
+    r.top += (Height() - (calc.bottom - calc.top)) / 2;
+  }
+  DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, TextFlags());
+  SelectObject(dc, old);
+}
+
+Image::Image(Form& owner, const LayoutItem& item)
+    : Control(owner, item), autoSize_(item.Flag("autosize", false)) {
+  if (item.Has("picture"))
+    SetPicture(Bitmap::FromResource(GetModuleHandleA(nullptr), item.Text("picture")));
+}
+
+void Image::SetPicture(Bitmap picture) {
+  picture_ = std::move(picture);
+  if (autoSize_) SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+  Invalidate();
+}
+
+void Image::Paint(HDC dc) {
+  if (picture_.Empty()) return;
+  BitBlt(dc, Left(), Top(), std::min(Width(), picture_.Width()),
+         std::min(Height(), picture_.Height()), picture_.Canvas(), 0, 0, SRCCOPY);
+}
+
+}  // namespace platform
