@@ -206,7 +206,7 @@ TEST(Resources, ManifestAsInvokerWithCommonControls6) {
   for (unsigned char c : manifest) EXPECT_LT(c, 0x80) << "ASCII only";
 
   // The loader took it: this process is given version 6 of the common controls, the side-by-side
-  // copy (whose DllGetVersion under Wine still answers 5.81, so the copy's folder tells).
+  // copy (whose DllGetVersion under Wine still answers 5, so the copy's folder tells).
   HMODULE controls = LoadLibraryA("comctl32.dll");
   ASSERT_NE(nullptr, controls);
   char path[MAX_PATH] = {};
