@@ -118,8 +118,8 @@ void Label::Paint(HDC dc) {
               TextFlags() | DT_CALCRECT);
     r.top += (Height() - (calc.bottom - calc.top)) / 2;
   }
-  // A label sized to its text needs no clipping, and Wine's glyphs may reach a pixel past
-  // the measured width.
+  // A label sized to its text needs no clipping; an anti-aliased glyph may reach a pixel
+  // past the measured width.
   DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r,
             TextFlags() | (autoSize_ ? DT_NOCLIP : 0));
   SelectObject(dc, old);
