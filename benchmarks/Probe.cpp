@@ -4,10 +4,12 @@
 //       each round starts every EXE in turn and waits for it to end:
 //       "exit ROUND INDEX MS CODE"
 //   vtxbenchprobe guard ROUNDS GUARD_EXE WINDOW_EXE
-//       each round starts the minimal window program, then the monitor:
+//       each round starts the minimal window program, the same with its one-second timer
+//       (the control of the idle figures), then the monitor:
 //       "window ROUND MS_TO_WINDOW", "guard ROUND MS_TO_TRAY_ICON MS_TO_POPUP",
-//       "ready ROUND GUARD_PID WINDOW_PID" (then waits for a line on stdin while the caller
-//       watches both idle), "memory ROUND NAME PRIVATE_BYTES WORKING_SET", "closed ROUND ..."
+//       "ready ROUND GUARD_PID WINDOW_PID TIMER_PID" (then waits for a line on stdin while the
+//       caller watches them idle), "memory ROUND NAME PRIVATE_BYTES WORKING_SET",
+//       "closed ROUND GUARD_CODE WINDOW_CODE TIMER_CODE"
 #include <windows.h>
 #include <psapi.h>
 #include <shellapi.h>
@@ -19,6 +21,7 @@
 namespace {
 
 const char* const kWindowName = "BenchWindow";
+const char* const kTimerWindowName = "BenchWindow timer";
 const char* const kGuardTitle = "VtxGuard";
 const UINT kGuardIconId = 1;     // the tray icon's id on the tray host's window
 const WPARAM kGuardClose = 1028;
@@ -41,9 +44,10 @@ struct Started {
   bool ok = false;
 };
 
-Started Start(const std::string& exe) {
+Started Start(const std::string& exe, const std::string& arguments = "") {
   Started started;
   std::string commandLine = "\"" + exe + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
   std::string folder = exe.substr(0, exe.find_last_of('\\'));
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -112,6 +116,20 @@ void PrintMemory(int round, const char* name, HANDLE process) {
   }
 }
 
+// The window of a program just started, and how long it took to appear (-1: never).
+HWND WaitWindow(const Started& started, const char* title, double& ms) {
+  ms = -1;
+  while (Now() - started.at < kWaitMs) {
+    HWND window = FindWindowA(kWindowName, title);
+    if (window != nullptr) {
+      ms = Now() - started.at;
+      return window;
+    }
+    Sleep(1);
+  }
+  return nullptr;
+}
+
 bool WaitLine() {
   char buffer[64];
   DWORD read = 0;
@@ -124,17 +142,13 @@ int GuardRounds(int rounds, const std::string& guardExe, const std::string& wind
   for (int round = 0; round < rounds; ++round) {
     Started window = Start(windowExe);
     if (!window.ok) return 1;
-    HWND windowHandle = nullptr;
-    double windowMs = -1;
-    while (Now() - window.at < kWaitMs) {
-      windowHandle = FindWindowA(kWindowName, kWindowName);
-      if (windowHandle != nullptr) {
-        windowMs = Now() - window.at;
-        break;
-      }
-      Sleep(1);
-    }
+    double windowMs;
+    HWND windowHandle = WaitWindow(window, kWindowName, windowMs);
     std::printf("window %d %.3f\n", round, windowMs);
+    Started timer = Start(windowExe, "timer");
+    if (!timer.ok) return 1;
+    double timerMs;
+    HWND timerHandle = WaitWindow(timer, kTimerWindowName, timerMs);
 
     Started guard = Start(guardExe);
     if (!guard.ok) return 1;
@@ -153,7 +167,8 @@ int GuardRounds(int rounds, const std::string& guardExe, const std::string& wind
     }
     std::printf("guard %d %.3f %.3f\n", round, trayMs, popupMs);
     Sleep(500);  // let the popup paint before the quiet time begins
-    std::printf("ready %d %lu %lu\n", round, guard.info.dwProcessId, window.info.dwProcessId);
+    std::printf("ready %d %lu %lu %lu\n", round, guard.info.dwProcessId, window.info.dwProcessId,
+                timer.info.dwProcessId);
     std::fflush(stdout);
     if (!WaitLine()) std::printf("error no answer on stdin\n");
 
@@ -163,12 +178,15 @@ int GuardRounds(int rounds, const std::string& guardExe, const std::string& wind
     HWND host = FindWindowA("TForm1", kGuardTitle);
     if (host != nullptr) PostMessageA(host, closeMessage, kGuardClose, 0);
     if (windowHandle != nullptr) PostMessageA(windowHandle, WM_CLOSE, 0, 0);
+    if (timerHandle != nullptr) PostMessageA(timerHandle, WM_CLOSE, 0, 0);
     DWORD guardCode = WaitEnd(guard, "guard", round);
     DWORD windowCode = WaitEnd(window, "window", round);
-    std::printf("closed %d %lu %lu\n", round, guardCode, windowCode);
+    DWORD timerCode = WaitEnd(timer, "timer", round);
+    std::printf("closed %d %lu %lu %lu\n", round, guardCode, windowCode, timerCode);
     std::fflush(stdout);
     Release(guard);
     Release(window);
+    Release(timer);
   }
   return 0;
 }
