@@ -306,8 +306,9 @@ def main():
     started = time.time()
     install, baseline = prepare(args.build, args.run)
     report = Report()
-    print(f"bench: {args.rounds} counted rounds each, median [min..max]; "
-          f"Wine {wine('--version', stdout=subprocess.PIPE).stdout.strip()}", flush=True)
+    print(f"bench: median [min..max] of the counted rounds: {2 * args.rounds} for the programs "
+          f"without windows, {min(args.rounds, 7)} for the monitor, {args.rounds} for the skin; "
+          f"{wine('--version', stdout=subprocess.PIPE).stdout.strip()}", flush=True)
     # The programs without windows are short: twice the rounds.
     bench_windowless(args.build, install, baseline, 2 * args.rounds, report)
     bench_guard(args.build, install, baseline, min(args.rounds, 7), report)
