@@ -196,7 +196,6 @@ void HttpClient::Connect() {
 
 void HttpClient::Disconnect() {
   if (socket_ == INVALID_SOCKET) return;
-  shutdown(socket_, SD_SEND);
   closesocket(socket_);
   socket_ = INVALID_SOCKET;
 }
