@@ -78,7 +78,10 @@ class RunningMembers {
       if (!WaitFor([&] { return OwnsWindow(*processes_[i], *kSteps[i].row); }, 15000))
         throw std::runtime_error(std::string(kSteps[i].exe) + " has no window");
   }
-  ~RunningMembers() { CloseAllMembers(); }
+  ~RunningMembers() {
+    CloseAllMembers();
+    for (auto& process : processes_) process->Wait(10000);  // before their folder goes
+  }
 
  private:
   InstallFolder folder_;
