@@ -224,6 +224,8 @@ struct ErrorCase {
   int stepsBefore;  // steps taken before the failing one
 };
 
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.badSetting; }
+
 class LauncherError : public LauncherTest, public ::testing::WithParamInterface<ErrorCase> {};
 
 TEST_P(LauncherError, ReportedInTheErrorBoxThenExitCodeOne) {
@@ -249,7 +251,7 @@ TEST_P(LauncherError, ReportedInTheErrorBoxThenExitCodeOne) {
   WaitFor([&] {  // the box exists a moment before its text is set and it is shown
     content = BoxContent();
     EnumChildWindows(box, ReadChild, reinterpret_cast<LPARAM>(&content));
-    return !content.text.empty() && IsWindowVisible(box);
+    return !content.text.empty() && content.iconShown && IsWindowVisible(box);
   }, 5000);
   const std::string& text = content.text;
   EXPECT_NE(std::string::npos, text.find("RegistryError")) << text;
