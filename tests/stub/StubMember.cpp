@@ -21,6 +21,7 @@ namespace {
 const SiblingRow* g_row = nullptr;
 UINT g_message = 0;
 std::string g_logPath;
+std::string g_caption;  // what its window shows: who it plays and how it was started
 
 unsigned long long NowMs() {
   FILETIME ft;
@@ -66,6 +67,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (wParam == g_row->closeCode) DestroyWindow(window);
     return 0;
   }
+  if (message == WM_PAINT) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    InflateRect(&client, -8, -8);
+    DrawTextA(dc, g_caption.c_str(), -1, &client, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    EndPaint(window, &paint);
+    return 0;
+  }
   if (message == WM_DESTROY) {
     Log("end");
     PostQuitMessage(0);
@@ -90,6 +101,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   GetStartupInfoA(&startup);
   int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
   Log("start|" + Parameters() + "|" + std::to_string(show));
+  g_caption = std::string(g_row->title) + " (stand-in)\nstarted with \"" + Parameters() +
+              "\", show flag " + std::to_string(show);
 
   g_message = RegisterWindowMessageA(g_row->messageName);
   WNDCLASSA wc = {};
@@ -98,8 +111,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = "VtxStubMember";
   RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, g_row->title, WS_OVERLAPPEDWINDOW, 0, 0,
-                                240, 120, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExA(0, wc.lpszClassName, g_row->title, WS_OVERLAPPEDWINDOW, 40, 40,
+                                320, 100, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return 4;
   if (!platform::FileExists(dir + "\\" + stem + ".hidden")) ShowWindow(window, SW_SHOWNA);
 
