@@ -254,19 +254,19 @@ TEST_F(RobustForms, BrokenLanguageFilesGiveDefaultsOrWhatTheProfileApiReturns) {
     const char* label;
     std::string content;  // written as the file; "folder" makes a folder of that name
     bool defaults;        // every text is its default
-    const char* start;    // expected text of "Start", nullptr: whatever the API says
+    std::string start;    // expected text of "Start"; empty: whatever the API says
   } cases[] = {
-      {"random_bytes", RandomBytes(64 * 1024, 5), false, nullptr},
+      {"random_bytes", RandomBytes(64 * 1024, 5), false, ""},
       {"random_bytes_in_section",
-       "[VedadEzodi]\r\n" + RandomBytes(16 * 1024, 6) + "\r\nStart=After\r\n", false, nullptr},
+       "[VedadEzodi]\r\n" + RandomBytes(16 * 1024, 6) + "\r\nStart=After\r\n", false, ""},
       {"line_of_1_MiB", "[VedadEzodi]\r\nStart=" + longText + "\r\nSystemStatus=Fine\r\n", false,
-       nullptr},
-      {"key_line_of_1_MiB", "[VedadEzodi]\r\n" + longText + "=1\r\nStart=Go\r\n", false, nullptr},
-      {"no_sections", "Start=Go\r\nSystemStatus=Fine\r\nClose=Shut\r\n", true, nullptr},
+       std::string(2047, 'x')},
+      {"key_line_of_1_MiB", "[VedadEzodi]\r\n" + longText + "=1\r\nStart=Go\r\n", false, ""},
+      {"no_sections", "Start=Go\r\nSystemStatus=Fine\r\nClose=Shut\r\n", true, ""},
       {"no_newline_at_end", "[VedadEzodi]\r\nSystemStatus=Fine\r\nStart=Go", false, "Go"},
       {"utf16", Utf16("[VedadEzodi]\r\nStart=Los\r\n[Buttons]\r\nClose=Zu\r\n"), false, "Los"},
-      {"empty", "", true, nullptr},
-      {"folder", "folder", true, nullptr},
+      {"empty", "", true, ""},
+      {"folder", "folder", true, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -290,8 +290,8 @@ TEST_F(RobustForms, BrokenLanguageFilesGiveDefaultsOrWhatTheProfileApiReturns) {
         EXPECT_EQ(prefix + text.def, got);
       }
     }
-    if (c.start) {
-      EXPECT_EQ(std::string(">>> ") + c.start, popup.Label1b->Caption());
+    if (!c.start.empty()) {
+      EXPECT_EQ(">>> " + c.start, popup.Label1b->Caption());
     }
     // The links keep their right edges whatever the text.
     EXPECT_EQ(338, popup.Label1b->Left() + popup.Label1b->Width());
