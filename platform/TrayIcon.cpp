@@ -64,8 +64,9 @@ void TrayIcon::ShowMenu() {
 
 bool TrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (message == taskbarCreated_) {
-    // The shell restarted: its icons are gone.
-    if (visible_) added_ = Notify(NIM_ADD);
+    // The shell restarted: its icons are gone. A repeated broadcast finds ours still held:
+    // the add is refused, but the icon is there and must still be removed at the end.
+    if (visible_) added_ = Notify(NIM_ADD) || Notify(NIM_MODIFY);
     return false;
   }
   if (message != CallbackMessage || wParam != IconId) return false;

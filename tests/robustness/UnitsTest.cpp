@@ -1,7 +1,10 @@
 // Every setting stored as every type, through the readers and through the monitor's own steps
 // (the popup's show step, the tray host's choice of language file), and language files that
 // are not what they should be, through the popup's creation step. In-process, real registry.
+#include <windows.h>
+
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +18,7 @@
 #include "platform/Application.h"
 #include "platform/DateTime.h"
 #include "platform/Registry.h"
+#include "platform/TrayIcon.h"
 #include "tests/robustness/StoredTypes.h"
 #include "tests/support/TestSupport.h"
 
@@ -298,6 +302,21 @@ TEST_F(RobustForms, BrokenLanguageFilesGiveDefaultsOrWhatTheProfileApiReturns) {
     popup.ShowForm(popup);
     EXPECT_EQ(kNotSetUp, popup.Label3c->Caption());
   }
+}
+
+// A "TaskbarCreated" that comes while the shell still holds the icon (a repeated broadcast,
+// or any program posting it): the add is refused, yet the icon is there. The tray icon must
+// still know it has one, or it would leave it behind in the notification area at the end.
+TEST_F(RobustForms, TaskbarCreatedWhileTheIconIsHeldKeepsItKnown) {
+  ASSERT_TRUE(Form1->TrayIcon->Added());
+  NOTIFYICONDATAA data = {};
+  data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  data.hWnd = Form1->Handle();
+  data.uID = platform::TrayIcon::IconId;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data)) << "the shell holds the icon";
+  SendMessageA(Form1->Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data));
+  EXPECT_TRUE(Form1->TrayIcon->Added());
 }
 
 }  // namespace
