@@ -108,7 +108,10 @@ class ReplyReader {
   bool Fill() {
     if (deadline_ != 0) {
       const ULONGLONG now = GetTickCount64();
-      const ULONGLONG left = now < deadline_ ? deadline_ - now : 0;
+      // Checked before the wait too: a server that never stops sending keeps the socket
+      // readable, and would otherwise never meet the bound.
+      if (now >= deadline_) throw HttpError("reply timed out");
+      const ULONGLONG left = deadline_ - now;
       fd_set readable;
       FD_ZERO(&readable);
       FD_SET(socket_, &readable);
