@@ -58,30 +58,37 @@ bool SecondAddRefused(HWND host) {
   return false;
 }
 
+// The longest static text of a message box: its message.
+BOOL CALLBACK LongestStatic(HWND child, LPARAM param) {
+  char cls[32] = {}, buffer[1024] = {};
+  GetClassNameA(child, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, buffer, sizeof buffer) > 0) {
+    auto* out = reinterpret_cast<std::string*>(param);
+    if (std::string(buffer).size() > out->size()) *out = buffer;
+  }
+  return TRUE;
+}
+
 std::string ErrorBoxText(HWND box) {
   std::string text;
-  EnumChildWindows(box, [](HWND child, LPARAM param) -> BOOL {
-    char cls[32] = {}, buffer[1024] = {};
-    GetClassNameA(child, cls, sizeof cls);
-    if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, buffer, sizeof buffer) > 0) {
-      auto* out = reinterpret_cast<std::string*>(param);
-      if (std::string(buffer).size() > out->size()) *out = buffer;
-    }
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&text));
+  EnumChildWindows(box, LongestStatic, reinterpret_cast<LPARAM>(&text));
   return text;
 }
 
+struct WindowSearch {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOfProcess(HWND w, LPARAM param) {
+  auto* s = reinterpret_cast<WindowSearch*>(param);
+  if (testsupport::WindowProcessId(w) == s->pid) s->found.push_back(w);
+  return TRUE;
+}
+
 std::vector<HWND> TopLevelWindowsOf(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    std::vector<HWND> found;
-  } search{pid, {}};
-  EnumWindows([](HWND w, LPARAM param) -> BOOL {
-    auto* s = reinterpret_cast<Search*>(param);
-    if (testsupport::WindowProcessId(w) == s->pid) s->found.push_back(w);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{pid, {}};
+  EnumWindows(CollectOfProcess, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

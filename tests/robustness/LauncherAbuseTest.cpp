@@ -29,17 +29,20 @@ HWND FindErrorBox(DWORD pid, DWORD timeoutMs) {
   return found;
 }
 
+// The longest static text of a message box: its message.
+BOOL CALLBACK LongestStatic(HWND child, LPARAM param) {
+  char cls[32] = {}, buffer[1024] = {};
+  GetClassNameA(child, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, buffer, sizeof buffer) > 0) {
+    auto* out = reinterpret_cast<std::string*>(param);
+    if (std::string(buffer).size() > out->size()) *out = buffer;
+  }
+  return TRUE;
+}
+
 std::string BoxText(HWND box) {
   std::string text;
-  EnumChildWindows(box, [](HWND child, LPARAM param) -> BOOL {
-    char cls[32] = {}, buffer[1024] = {};
-    GetClassNameA(child, cls, sizeof cls);
-    if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, buffer, sizeof buffer) > 0) {
-      auto* out = reinterpret_cast<std::string*>(param);
-      if (std::string(buffer).size() > out->size()) *out = buffer;
-    }
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&text));
+  EnumChildWindows(box, LongestStatic, reinterpret_cast<LPARAM>(&text));
   return text;
 }
 
