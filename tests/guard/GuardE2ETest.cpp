@@ -32,33 +32,17 @@ void ClearRegistry() {
   reg::DeleteValue(kRun, "Vantorix");
 }
 
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
 std::string TextOf(HWND window) {
   char text[512] = {};
   GetWindowTextA(window, text, sizeof text);
   return text;
 }
 
-// A top-level window of a process by class (and title, when given).
 HWND FindOf(DWORD pid, const char* className, const char* title = nullptr) {
-  HWND window = nullptr;
-  while ((window = FindWindowExA(nullptr, window, className, title)) != nullptr)
-    if (testsupport::WindowProcessId(window) == pid) return window;
-  return nullptr;
+  return testsupport::WindowOf(pid, className, title);
 }
 
-bool IconPresent(HWND host) {
-  NOTIFYICONDATAA data = {};
-  data.cbSize = NOTIFYICONDATAA_V2_SIZE;
-  data.hWnd = host;
-  data.uID = kTrayId;
-  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;  // only an existing icon takes it
-}
+bool IconPresent(HWND host) { return testsupport::TrayIconPresent(host, kTrayId); }
 
 POINT Screen(HWND window, int x, int y) {
   RECT r;
@@ -183,8 +167,11 @@ TEST_F(Guard, TwoStartedTogetherLeaveOneRunning) {
     for (auto& p : processes_) ended += p->ExitCode() == STILL_ACTIVE ? 0 : 1;
     return ended == 1;
   }, 10000));
-  for (auto& p : processes_)
-    if (p->ExitCode() != STILL_ACTIVE) EXPECT_EQ(p->ExitCode(), 0u);
+  for (auto& p : processes_) {
+    if (p->ExitCode() != STILL_ACTIVE) {
+      EXPECT_EQ(p->ExitCode(), 0u);
+    }
+  }
   Sleep(1500);
   EXPECT_EQ(testsupport::WindowsTitled("VtxGuard").size(), 2u);
 }

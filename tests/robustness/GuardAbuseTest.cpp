@@ -29,10 +29,7 @@ const UINT kTrayId = 1;
 const WPARAM kCloseCode = 1028;
 
 HWND FindOf(DWORD pid, const char* className, const char* title = nullptr) {
-  HWND window = nullptr;
-  while ((window = FindWindowExA(nullptr, window, className, title)) != nullptr)
-    if (testsupport::WindowProcessId(window) == pid) return window;
-  return nullptr;
+  return testsupport::WindowOf(pid, className, title);
 }
 
 NOTIFYICONDATAA IconData(HWND host) {
@@ -43,11 +40,7 @@ NOTIFYICONDATAA IconData(HWND host) {
   return data;
 }
 
-// The shell grants a modify only for an icon it holds.
-bool IconPresent(HWND host) {
-  NOTIFYICONDATAA data = IconData(host);
-  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
-}
+bool IconPresent(HWND host) { return testsupport::TrayIconPresent(host, kTrayId); }
 
 // An add of the same window and id fails while the shell holds that icon: no second one can
 // be there. An add that went through is taken back.
@@ -58,22 +51,7 @@ bool SecondAddRefused(HWND host) {
   return false;
 }
 
-// The longest static text of a message box: its message.
-BOOL CALLBACK LongestStatic(HWND child, LPARAM param) {
-  char cls[32] = {}, buffer[1024] = {};
-  GetClassNameA(child, cls, sizeof cls);
-  if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, buffer, sizeof buffer) > 0) {
-    auto* out = reinterpret_cast<std::string*>(param);
-    if (std::string(buffer).size() > out->size()) *out = buffer;
-  }
-  return TRUE;
-}
-
-std::string ErrorBoxText(HWND box) {
-  std::string text;
-  EnumChildWindows(box, LongestStatic, reinterpret_cast<LPARAM>(&text));
-  return text;
-}
+std::string ErrorBoxText(HWND box) { return testsupport::MessageBoxText(box); }
 
 struct WindowSearch {
   DWORD pid;

@@ -29,22 +29,7 @@ HWND FindErrorBox(DWORD pid, DWORD timeoutMs) {
   return found;
 }
 
-// The longest static text of a message box: its message.
-BOOL CALLBACK LongestStatic(HWND child, LPARAM param) {
-  char cls[32] = {}, buffer[1024] = {};
-  GetClassNameA(child, cls, sizeof cls);
-  if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, buffer, sizeof buffer) > 0) {
-    auto* out = reinterpret_cast<std::string*>(param);
-    if (std::string(buffer).size() > out->size()) *out = buffer;
-  }
-  return TRUE;
-}
-
-std::string BoxText(HWND box) {
-  std::string text;
-  EnumChildWindows(box, LongestStatic, reinterpret_cast<LPARAM>(&text));
-  return text;
-}
+std::string BoxText(HWND box) { return testsupport::MessageBoxText(box); }
 
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;

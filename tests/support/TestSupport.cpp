@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include <shellapi.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -162,6 +164,39 @@ DWORD WindowProcessId(HWND window) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   return pid;
+}
+
+HWND WindowOf(DWORD pid, const char* className, const char* title) {
+  HWND window = nullptr;
+  while ((window = FindWindowExA(nullptr, window, className, title)) != nullptr)
+    if (WindowProcessId(window) == pid) return window;
+  return nullptr;
+}
+
+namespace {
+BOOL CALLBACK LongestStatic(HWND child, LPARAM param) {
+  char cls[32] = {}, buffer[1024] = {};
+  GetClassNameA(child, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, buffer, sizeof buffer) > 0) {
+    auto* out = reinterpret_cast<std::string*>(param);
+    if (std::string(buffer).size() > out->size()) *out = buffer;
+  }
+  return TRUE;
+}
+}  // namespace
+
+std::string MessageBoxText(HWND box) {
+  std::string text;
+  EnumChildWindows(box, LongestStatic, reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
+bool TrayIconPresent(HWND window, UINT id) {
+  NOTIFYICONDATAA data = {};
+  data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  data.hWnd = window;
+  data.uID = id;
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
 namespace reg {

@@ -75,6 +75,12 @@ DWORD Run(const std::string& program, const std::string& arguments = "",
 // Top-level windows (visible or not) with this exact title, of any process.
 std::vector<HWND> WindowsTitled(const std::string& title);
 DWORD WindowProcessId(HWND window);
+// A top-level window of a process by class (and title, when given); nullptr when none.
+HWND WindowOf(DWORD pid, const char* className, const char* title = nullptr);
+// The message of a message box: its longest static text.
+std::string MessageBoxText(HWND box);
+// Whether the shell holds the tray icon (window, id): it grants a modify only for those.
+bool TrayIconPresent(HWND window, UINT id);
 
 // Registry state of HKCU for a case; paths without a leading backslash.
 namespace reg {
