@@ -156,7 +156,10 @@ void Form::BringToFront() {
   SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void Form::SetRegion(HRGN region, bool redraw) { SetWindowRgn(window_, region, redraw); }
+void Form::SetRegion(HRGN region, bool redraw) {
+  // Once given, the region belongs to the system; one it refused is still ours to delete.
+  if (SetWindowRgn(window_, region, redraw) == 0 && region != nullptr) DeleteObject(region);
+}
 
 Component* Form::FindComponent(const std::string& name) const {
   for (const auto& component : components_)
@@ -227,9 +230,9 @@ void Form::Paint() {
     backPrevious_ = SelectObject(backDc_, backBitmap_);
     backSize_ = {client.right, client.bottom};
   }
-  HBRUSH background = CreateSolidBrush(color_);
-  FillRect(backDc_, &ps.rcPaint, background);
-  DeleteObject(background);
+  // The DC brush: no brush is created per paint.
+  SetDCBrushColor(backDc_, color_);
+  FillRect(backDc_, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
   for (Control* control : controls_) {
     RECT overlap;
     if (control->Visible() && IntersectRect(&overlap, &control->BoundsRect(), &ps.rcPaint))
