@@ -135,6 +135,8 @@ void Form::Show() {
     Guarded([&] {
       if (OnShow) OnShow(*this);
     });
+    // The program was told to end while OnShow's error box was up: nothing more to show.
+    if (App().Terminated()) return;
     ShowWindow(window_, SW_SHOWNORMAL);
   }
   BringToFront();
