@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs every benchmark once and prints its figures; asserts nothing.
 
-Called by tools/bench inside a network namespace that has loopback only, with the Wine
+Called by tools/benchmarks inside a network namespace that has loopback only, with the Wine
 environment of a bench of its own (WINE, WINEPREFIX, DISPLAY) already exported.
 Every figure is the median of ROUNDS rounds with min and max, against a baseline measured in
 the same rounds; a first round of each kind warms the caches and is not counted.

@@ -369,7 +369,7 @@ TEST_F(Guard, TrayIconComesBackWhenTheTaskbarIsCreatedAnew) {
   ASSERT_TRUE(WaitFor([&] { return !PopupVisible(); }, 15000));
   PostMessageA(host_, kTrayCallback, kTrayId, WM_LBUTTONDOWN);
   PostMessageA(host_, kTrayCallback, kTrayId, WM_LBUTTONUP);
-  ASSERT_TRUE(Current().Sync());
+  ASSERT_TRUE(Current().SyncByIcon());
   EXPECT_FALSE(PopupVisible());
   EXPECT_EQ(FindOf(pid_, "#32768"), nullptr) << "a single click opened the menu";
 }

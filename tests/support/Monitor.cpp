@@ -37,6 +37,18 @@ bool Monitor::WaitPopup(DWORD timeoutMs) {
 }
 
 bool Monitor::Sync(DWORD timeoutMs) {
+  Tray(WM_RBUTTONDOWN);
+  HWND menu = nullptr;
+  if (!WaitFor([&] {
+        menu = WindowOf(Id(), "#32768");
+        return menu != nullptr && IsWindowVisible(menu);
+      }, timeoutMs))
+    return false;
+  PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  return WaitFor([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, timeoutMs);
+}
+
+bool Monitor::SyncByIcon(DWORD timeoutMs) {
   NOTIFYICONDATAA data = {};
   data.cbSize = NOTIFYICONDATAA_V2_SIZE;
   data.hWnd = host_;

@@ -45,11 +45,14 @@ class Monitor {
   bool IconPresent() const { return TrayIconPresent(host_, kTrayId); }
   void Tray(UINT mouseMessage) const { PostMessageA(host_, kTrayCallback, kTrayId, mouseMessage); }
 
-  // A barrier behind every message posted to it before: the tray icon is taken from the
-  // shell and "TaskbarCreated" posted, which makes the program add it again; once the shell
-  // holds it, everything posted earlier has been handled (both windows share one queue) and
-  // the program still runs. The popup is left as it was.
+  // A barrier behind every message posted to it before: the tray icon's right click opens the
+  // menu, and Escape closes it; once the menu has shown, everything posted earlier has been
+  // handled (both windows share one queue) and the program still runs. The popup is left as
+  // it was.
   bool Sync(DWORD timeoutMs = 15000);
+  // The same by the icon: it is taken from the shell and "TaskbarCreated" posted, which
+  // makes the program add it again. Only where no other "TaskbarCreated" is on its way.
+  bool SyncByIcon(DWORD timeoutMs = 15000);
 
   // Posts the close message to the host and waits for the end; true when it ended with 0.
   bool EndByCloseMessage(DWORD timeoutMs = 30000);

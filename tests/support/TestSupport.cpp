@@ -225,15 +225,15 @@ HWND FindBox(DWORD pid, const char* title, DWORD timeoutMs) {
   return found != nullptr && IsWindowVisible(found) ? found : nullptr;
 }
 
-std::vector<DWORD> ChildProcesses(DWORD pid) {
-  std::vector<DWORD> children;
+std::vector<std::string> ChildProcesses(DWORD pid) {
+  std::vector<std::string> children;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   Check(snapshot != INVALID_HANDLE_VALUE, "CreateToolhelp32Snapshot");
   PROCESSENTRY32 entry = {};
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
     if (entry.th32ParentProcessID == pid && entry.th32ProcessID != pid)
-      children.push_back(entry.th32ProcessID);
+      children.push_back(entry.szExeFile);
   CloseHandle(snapshot);
   return children;
 }

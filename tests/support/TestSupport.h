@@ -89,8 +89,8 @@ struct BoxContent {
 };
 BoxContent ReadBox(HWND box);
 
-// The processes alive now whose parent is pid (a process snapshot).
-std::vector<DWORD> ChildProcesses(DWORD pid);
+// The executable names of the processes alive now whose parent is pid (a process snapshot).
+std::vector<std::string> ChildProcesses(DWORD pid);
 
 // The local time now as a date-time (days since 30 December 1899), with milliseconds,
 // computed here from GetLocalTime: an oracle independent of the code under test.
