@@ -15,7 +15,7 @@ Application& App() {
 }
 
 void Application::Initialize() {
-  if (window_ != nullptr) return;
+  if (window_) return;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   WNDCLASSEXA wc = {};
@@ -25,14 +25,14 @@ void Application::Initialize() {
   wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
   wc.lpszClassName = "TApplication";
   RegisterClassExA(&wc);
-  window_ = CreateWindowExA(0, wc.lpszClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                            nullptr, wc.hInstance, nullptr);
-  if (window_ == nullptr) throw std::runtime_error("cannot create the application window");
+  window_.Reset(CreateWindowExA(0, wc.lpszClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0,
+                                nullptr, nullptr, wc.hInstance, nullptr));
+  if (!window_) throw std::runtime_error("cannot create the application window");
 }
 
 void Application::SetTitle(const std::string& title) {
   title_ = title;
-  if (window_ != nullptr) SetWindowTextA(window_, title_.c_str());
+  if (window_) SetWindowTextA(Handle(), title_.c_str());
 }
 
 void Application::DestroyForms() {
@@ -89,7 +89,7 @@ void Application::ProcessMessage(MSG& message) {
 void Application::ShowException(const std::exception& error) { ShowException(std::string(error.what())); }
 
 void Application::ShowException(const std::string& text) {
-  MessageBoxA(window_, text.c_str(), title_.c_str(), MB_ICONSTOP | MB_OK);
+  MessageBoxA(Handle(), text.c_str(), title_.c_str(), MB_ICONSTOP | MB_OK);
 }
 
 void Application::AddEvents(ApplicationEvents* events) { events_.push_back(events); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Component.h"
+#include "platform/Window.h"
 
 namespace platform {
 
@@ -21,9 +22,8 @@ class Application {
   // Creates the hidden application window; once, before the first form.
   void Initialize();
 
-  const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title);
-  HWND Handle() const { return window_; }
+  HWND Handle() const { return window_.Get(); }
 
   // Builds a form of class T; reference is set before the form's OnCreate runs. The first
   // form created becomes the main form.
@@ -46,7 +46,6 @@ class Application {
   // Every retrieved message passes the ApplicationEvents hooks before it is dispatched.
   void Run();
   void Terminate();
-  bool Terminated() const { return terminated_; }
   // Handles the messages already queued, through the hooks like the main loop.
   void ProcessMessages();
 
@@ -61,7 +60,7 @@ class Application {
   void ProcessMessage(MSG& message);
 
   std::string title_;
-  HWND window_ = nullptr;
+  Window window_;  // declared before the forms, so it outlives them
   std::vector<std::unique_ptr<Form>> forms_;
   Form* mainForm_ = nullptr;
   bool showMainForm_ = true;
