@@ -131,6 +131,8 @@ void Form::Show() {
     Guarded([&] {
       if (OnShow) OnShow(*this);
     });
+    // The program was told to end while OnShow's error box was up: nothing more to show.
+    if (App().Terminated()) return;
     ShowWindow(Handle(), SW_SHOWNORMAL);
   }
   BringToFront();
