@@ -99,14 +99,20 @@ LRESULT CALLBACK Application::RetrievedMessage(int code, WPARAM removal, LPARAM 
 
 bool Application::RunHooks(MSG& message) {
   bool handled = false;
-  // A copy: a hook may create or destroy others while it runs.
-  const std::vector<ApplicationEvents*> hooks = events_;
-  for (ApplicationEvents* events : hooks) {
-    if (std::find(events_.begin(), events_.end(), events) == events_.end()) continue;
+  // No copy per message: a hook added meanwhile starts with the next message, and one removed
+  // meanwhile leaves an empty place, closed up once no run is under way (runs nest when a hook
+  // shows a box).
+  ++running_;
+  const size_t count = events_.size();
+  for (size_t i = 0; i < count; ++i) {
+    ApplicationEvents* events = events_[i];
+    if (events == nullptr) continue;
     Guarded([&] {
       if (events->OnMessage) events->OnMessage(message, handled);
     });
   }
+  if (--running_ == 0)
+    events_.erase(std::remove(events_.begin(), events_.end(), nullptr), events_.end());
   return handled;
 }
 
@@ -125,7 +131,10 @@ void Application::ShowException(const std::string& text) {
 void Application::AddEvents(ApplicationEvents* events) { events_.push_back(events); }
 
 void Application::RemoveEvents(ApplicationEvents* events) {
-  events_.erase(std::remove(events_.begin(), events_.end(), events), events_.end());
+  if (running_ > 0)
+    std::replace(events_.begin(), events_.end(), events, static_cast<ApplicationEvents*>(nullptr));
+  else
+    events_.erase(std::remove(events_.begin(), events_.end(), events), events_.end());
 }
 
 ApplicationEvents::ApplicationEvents(Form& owner, const LayoutItem& item) : Component(owner, item) {

@@ -75,7 +75,8 @@ class Application {
   Form* mainForm_ = nullptr;
   bool showMainForm_ = true;
   bool terminated_ = false;
-  std::vector<ApplicationEvents*> events_;
+  std::vector<ApplicationEvents*> events_;  // nullptr: removed during a run of the hooks
+  int running_ = 0;                          // runs of the hooks under way
   HHOOK retrievalHook_ = nullptr;
   bool retrieving_ = false;
 };
