@@ -51,8 +51,10 @@ void Control::SetVisible(bool visible) {
 }
 
 void Control::SetHint(const std::string& hint) {
+  const bool renamed = hint != hint_;
   hint_ = hint;
   Owner().ControlChanged(*this);
+  if (renamed) Owner().ControlNameChanged(*this);
 }
 
 void Control::Click() {
@@ -84,6 +86,7 @@ void Label::SetCaption(const std::string& caption) {
   caption_ = caption;
   Invalidate();
   AdjustBounds();
+  Owner().ControlNameChanged(*this);
 }
 
 UINT Label::TextFlags() const {

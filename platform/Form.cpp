@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "platform/Accessible.h"
 #include "platform/Application.h"
 #include "platform/Layout.h"
 #include "platform/PopupMenu.h"
@@ -80,6 +81,9 @@ Form::Form(const std::string& layoutName) {
 }
 
 Form::~Form() {
+  // Clients lose the object first; none may bring it back while the form goes.
+  destroying_ = true;
+  accessibility_.reset();
   // The components go while the window still exists: the tray icon and the timers need it.
   controls_.clear();
   pressed_ = nullptr;
@@ -135,14 +139,18 @@ void Form::Show() {
     Guarded([&] {
       if (OnShow) OnShow(*this);
     });
-    ShowWindow(window_, SW_SHOWNORMAL);
+    // The system announces the window; the client object, whose children draw themselves,
+    // is ours to announce, once its texts are those of this showing.
+    if (!ShowWindow(window_, SW_SHOWNORMAL))
+      NotifyWinEvent(EVENT_OBJECT_SHOW, window_, OBJID_CLIENT, CHILDID_SELF);
   }
   BringToFront();
 }
 
 void Form::Hide() {
   visible_ = false;
-  ShowWindow(window_, SW_HIDE);
+  if (ShowWindow(window_, SW_HIDE))
+    NotifyWinEvent(EVENT_OBJECT_HIDE, window_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Form::Close() {
@@ -214,6 +222,8 @@ void Form::ControlChanged(const Control& control) {
   }
 }
 
+void Form::ControlNameChanged(const Control& control) { NotifyNameChange(*this, control); }
+
 void Form::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window_, &ps);
@@ -266,6 +276,7 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 LRESULT Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (accessibility_ != nullptr && accessibility_->HandleMessage(message)) return 0;
   for (auto& component : components_) {
     LRESULT result = 0;
     if (component->HandleMessage(message, wParam, lParam, result)) return result;
@@ -312,6 +323,13 @@ LRESULT Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_GETOBJECT:
+      // Only the client area is ours to describe; the system answers for the rest.
+      if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT) && !destroying_) {
+        if (accessibility_ == nullptr) accessibility_ = std::make_unique<FormAccessibility>(*this);
+        if (LRESULT answer = accessibility_->Answer(wParam)) return answer;
+      }
+      break;
   }
   return DefWindowProcA(window_, message, wParam, lParam);
 }

@@ -20,6 +20,8 @@ namespace platform {
 // topmost visible control under the point when the button goes down and up inside it.
 // Every handler runs inside the window procedure, which catches what escapes it and shows
 // the application's error box: nothing ever unwinds through the system's frames.
+class FormAccessibility;
+
 class Form : public Object {
  public:
   explicit Form(const std::string& layoutName);
@@ -58,11 +60,15 @@ class Form : public Object {
     if (found == nullptr) throw std::logic_error("layout has no " + name);
     return found;
   }
+  // Bottom to top, as painted.
+  const std::vector<Control*>& Controls() const { return controls_; }
   // The topmost visible control at a client point, or nullptr.
   Control* ControlAt(POINT client) const;
   void InvalidateRect(const RECT& rect) const;
   // Keeps a control's tooltip over the control.
   void ControlChanged(const Control& control);
+  // The text that names a control (its caption or hint) changed: readers are told.
+  void ControlNameChanged(const Control& control);
 
   struct HitTest {
     int x, y;        // screen coordinates
@@ -97,6 +103,9 @@ class Form : public Object {
   HBITMAP backBitmap_ = nullptr;
   HGDIOBJ backPrevious_ = nullptr;
   SIZE backSize_ = {};
+  // Made at the first request of an accessibility client (see Accessible.h).
+  std::unique_ptr<FormAccessibility> accessibility_;
+  bool destroying_ = false;
 
   friend class Label;
 };
