@@ -390,6 +390,8 @@ TEST_F(Accessible, HitTestAndFocusAgreeWithTheWindow) {
   VARIANT focus;
   VariantInit(&focus);
   const HRESULT hr = object_->get_accFocus(&focus);
+  std::printf("popup %s the foreground window; get_accFocus 0x%08lx\n",
+              GetForegroundWindow() == popup_ ? "is" : "is not", static_cast<unsigned long>(hr));
   if (GetForegroundWindow() == popup_) {
     EXPECT_EQ(hr, S_OK);
     EXPECT_EQ(focus.vt, VT_I4);
@@ -501,7 +503,9 @@ TEST_F(Accessible, JumpStartsTheMainApplicationAndHidesAndAHeldReferenceOutlives
   ASSERT_TRUE(processes_.back()->Wait(10000));
   long count = 0;
   BSTR name = nullptr;
-  EXPECT_TRUE(FAILED(object_->get_accChildCount(&count)));
+  const HRESULT gone = object_->get_accChildCount(&count);
+  std::printf("after the end: get_accChildCount 0x%08lx\n", static_cast<unsigned long>(gone));
+  EXPECT_TRUE(FAILED(gone));
   EXPECT_TRUE(FAILED(object_->get_accName(Id(clean->id), &name)));
   EXPECT_EQ(name, nullptr);
 }
