@@ -493,6 +493,8 @@ TEST_F(Accessible, JumpStartsTheMainApplicationAndHidesAndAHeldReferenceOutlives
 
   EXPECT_EQ(S_OK, object_->accDoDefaultAction(Id(clean->id)));
   EXPECT_TRUE(WaitFor([&] { return MainStarts() == std::vector<std::string>{"/CLEAN"}; }, 5000));
+  // Its window too, or the close message at the end would miss it.
+  EXPECT_TRUE(WaitFor([] { return !testsupport::WindowsTitled("Vantorix").empty(); }, 5000));
   EXPECT_TRUE(WaitFor([&] { return !PopupVisible(); }, 5000));
 
   EXPECT_TRUE(FAILED(object_->accDoDefaultAction(Id(start->id))));
