@@ -542,9 +542,11 @@ class FormAccessible final : public IAccessible, public IEnumVARIANT {
   HRESULT NoString(const VARIANT& child, BSTR* out) const {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    Control* control = nullptr;
-    HRESULT hr = Resolve(child, control);
-    return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
+    return Guard([&]() -> HRESULT {
+      Control* control = nullptr;
+      HRESULT hr = Resolve(child, control);
+      return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
+    });
   }
 
   LONG references_ = 1;
