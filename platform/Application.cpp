@@ -28,6 +28,13 @@ void Application::Initialize() {
   window_ = CreateWindowExA(0, wc.lpszClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
                             nullptr, wc.hInstance, nullptr);
   if (window_ == nullptr) throw std::runtime_error("cannot create the application window");
+  retrievalHook_ =
+      SetWindowsHookExA(WH_GETMESSAGE, RetrievedMessage, nullptr, GetCurrentThreadId());
+  if (retrievalHook_ == nullptr) throw std::runtime_error("cannot hook the message queue");
+}
+
+Application::~Application() {
+  if (retrievalHook_ != nullptr) UnhookWindowsHookEx(retrievalHook_);
 }
 
 void Application::SetTitle(const std::string& title) {
@@ -46,8 +53,7 @@ void Application::Run() {
   if (showMainForm_ && mainForm_ != nullptr) mainForm_->Show();
   while (!terminated_) {
     MSG message;
-    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-    if (got == 0 || got == -1) {
+    if (!Retrieve(message, true)) {
       terminated_ = true;
       break;
     }
@@ -57,12 +63,14 @@ void Application::Run() {
 
 void Application::Terminate() {
   terminated_ = true;
+  // The quit message ends a message box's loop; a menu's loop is ended here.
+  EndMenu();
   PostQuitMessage(0);
 }
 
 void Application::ProcessMessages() {
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (Retrieve(message, false)) {
     if (message.message == WM_QUIT) {
       terminated_ = true;
       break;
@@ -71,7 +79,25 @@ void Application::ProcessMessages() {
   }
 }
 
-void Application::ProcessMessage(MSG& message) {
+bool Application::Retrieve(MSG& message, bool wait) {
+  retrieving_ = true;
+  const BOOL got = wait ? GetMessageA(&message, nullptr, 0, 0)
+                        : PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+  retrieving_ = false;
+  return got != 0 && got != -1;
+}
+
+LRESULT CALLBACK Application::RetrievedMessage(int code, WPARAM removal, LPARAM message) {
+  Application& app = App();
+  // A message only peeked at is seen again when it is removed.
+  if (code == HC_ACTION && removal == PM_REMOVE && !app.retrieving_) {
+    MSG& retrieved = *reinterpret_cast<MSG*>(message);
+    if (app.RunHooks(retrieved)) retrieved.message = WM_NULL;
+  }
+  return CallNextHookEx(nullptr, code, removal, message);
+}
+
+bool Application::RunHooks(MSG& message) {
   bool handled = false;
   // A copy: a hook may create or destroy others while it runs.
   const std::vector<ApplicationEvents*> hooks = events_;
@@ -81,7 +107,11 @@ void Application::ProcessMessage(MSG& message) {
       if (events->OnMessage) events->OnMessage(message, handled);
     });
   }
-  if (handled) return;
+  return handled;
+}
+
+void Application::ProcessMessage(MSG& message) {
+  if (RunHooks(message)) return;
   TranslateMessage(&message);
   DispatchMessageA(&message);
 }

@@ -45,6 +45,7 @@ class Application {
   // Shows the main form (unless told not to) and runs the message loop until Terminate.
   // Every retrieved message passes the ApplicationEvents hooks before it is dispatched.
   void Run();
+  // Ends the message loop; a menu or message box open at the time closes with it.
   void Terminate();
   bool Terminated() const { return terminated_; }
   // Handles the messages already queued, through the hooks like the main loop.
@@ -57,7 +58,15 @@ class Application {
   void AddEvents(ApplicationEvents* events);
   void RemoveEvents(ApplicationEvents* events);
 
+  ~Application();
+
  private:
+  // The hooks see what a modal loop of the system's own (a menu, a message box) takes from
+  // the queue too: our loops mark their own retrievals, which ProcessMessage handles.
+  static LRESULT CALLBACK RetrievedMessage(int code, WPARAM removal, LPARAM message);
+  bool Retrieve(MSG& message, bool wait);
+  // True when a hook marked the message handled.
+  bool RunHooks(MSG& message);
   void ProcessMessage(MSG& message);
 
   std::string title_;
@@ -67,13 +76,16 @@ class Application {
   bool showMainForm_ = true;
   bool terminated_ = false;
   std::vector<ApplicationEvents*> events_;
+  HHOOK retrievalHook_ = nullptr;
+  bool retrieving_ = false;
 };
 
 Application& App();
 
-// The application-wide message hook: OnMessage sees every message that the main loop (or
-// ProcessMessages) retrieves, whatever window it is for, before it is dispatched; setting
-// handled stops it there. Messages sent straight to a window never pass it.
+// The application-wide message hook: OnMessage sees every message that the main loop, or
+// ProcessMessages, or a menu's or message box's modal loop retrieves, whatever window it is
+// for, before it is dispatched; setting handled stops it there. Messages sent straight to a
+// window never pass it.
 class ApplicationEvents : public Component {
  public:
   ApplicationEvents(Form& owner, const LayoutItem& item);

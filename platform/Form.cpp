@@ -139,6 +139,8 @@ void Form::Show() {
     Guarded([&] {
       if (OnShow) OnShow(*this);
     });
+    // The program was told to end while OnShow's error box was up: nothing more to show.
+    if (App().Terminated()) return;
     // The system announces the window; the client object, whose children draw themselves,
     // is ours to announce, once its texts are those of this showing.
     if (!ShowWindow(window_, SW_SHOWNORMAL))

@@ -55,6 +55,7 @@ void TrayIcon::ShowMenu() {
   // clicks elsewhere.
   SetForegroundWindow(App().Handle());
   App().ProcessMessages();
+  if (App().Terminated()) return;  // one of those messages ended the program
   POINT at;
   GetCursorPos(&at);
   MenuItem* chosen = menu_->Track(at.x, at.y);
