@@ -37,8 +37,10 @@ void Control::SetVisible(bool visible) {
 }
 
 void Control::SetHint(const std::string& hint) {
+  const bool renamed = hint != hint_;
   hint_ = hint;
   Owner().ControlChanged(*this);
+  if (renamed) Owner().ControlNameChanged(*this);
 }
 
 void Control::Click() {
@@ -66,6 +68,7 @@ void Label::SetCaption(const std::string& caption) {
   caption_ = caption;
   Invalidate();
   AdjustBounds();
+  Owner().ControlNameChanged(*this);
 }
 
 UINT Label::TextFlags() const {

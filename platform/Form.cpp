@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "platform/Accessible.h"
 #include "platform/Application.h"
 #include "platform/Layout.h"
 #include "platform/PopupMenu.h"
@@ -133,14 +134,18 @@ void Form::Show() {
     });
     // The program was told to end while OnShow's error box was up: nothing more to show.
     if (App().Terminated()) return;
-    ShowWindow(Handle(), SW_SHOWNORMAL);
+    // The system announces the window; the client object, whose children draw themselves,
+    // is ours to announce, once its texts are those of this showing.
+    if (!ShowWindow(Handle(), SW_SHOWNORMAL))
+      NotifyWinEvent(EVENT_OBJECT_SHOW, Handle(), OBJID_CLIENT, CHILDID_SELF);
   }
   BringToFront();
 }
 
 void Form::Hide() {
   visible_ = false;
-  ShowWindow(Handle(), SW_HIDE);
+  if (ShowWindow(Handle(), SW_HIDE))
+    NotifyWinEvent(EVENT_OBJECT_HIDE, Handle(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Form::Close() {
@@ -212,6 +217,8 @@ void Form::ControlChanged(const Control& control) {
   }
 }
 
+void Form::ControlNameChanged(const Control& control) { NotifyNameChange(*this, control); }
+
 void Form::Paint() {
   PaintScope paint(Handle());
   const RECT& r = paint.Rect();
@@ -263,6 +270,7 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 //   3. DefWindowProcA.
 // An exception on the way is caught in WindowProc: error box, then DefWindowProcA.
 LRESULT Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (accessibility_ != nullptr && accessibility_->HandleMessage(message)) return 0;
   for (auto& component : components_) {
     LRESULT result = 0;
     if (component->HandleMessage(message, wParam, lParam, result)) return result;
@@ -309,6 +317,13 @@ LRESULT Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_GETOBJECT:
+      // Only the client area is ours to describe; the system answers for the rest.
+      if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+        if (accessibility_ == nullptr) accessibility_ = std::make_unique<FormAccessibility>(*this);
+        if (LRESULT answer = accessibility_->Answer(wParam)) return answer;
+      }
+      break;
   }
   return DefWindowProcA(Handle(), message, wParam, lParam);
 }

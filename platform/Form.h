@@ -16,6 +16,8 @@
 
 namespace platform {
 
+class FormAccessibility;
+
 // A top-level window built from a layout resource (see Layout.h): its caption, border, size
 // and colour come from the layout's form line, its components from the lines after it. The
 // window's class is named after the layout's form class (for instance "TForm2").
@@ -69,11 +71,15 @@ class Form : public Object {
     if (found == nullptr) throw std::logic_error("layout has no " + name);
     return found;
   }
+  // Bottom to top, as painted.
+  const std::vector<Control*>& Controls() const { return controls_; }
   // The topmost visible control at a client point, or nullptr.
   Control* ControlAt(POINT client) const;
   void InvalidateRect(const RECT& rect) const;
   // Keeps a control's tooltip over the control.
   void ControlChanged(const Control& control);
+  // The text that names a control (its caption or hint) changed: readers are told.
+  void ControlNameChanged(const Control& control);
 
   struct HitTest {
     int x, y;        // screen coordinates
@@ -109,6 +115,9 @@ class Form : public Object {
   std::vector<std::unique_ptr<Component>> components_;
   std::vector<Control*> controls_;  // bottom to top
   Control* pressed_ = nullptr;
+  // Made at the first request of an accessibility client (see Accessible.h); gone before
+  // the components, once the window no longer reaches the form.
+  std::unique_ptr<FormAccessibility> accessibility_;
   struct Unbind {
     const Window& window;
     ~Unbind() {
