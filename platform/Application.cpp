@@ -15,7 +15,7 @@ Application& App() {
 }
 
 void Application::Initialize() {
-  if (window_ != nullptr) return;
+  if (window_) return;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   WNDCLASSEXA wc = {};
@@ -25,9 +25,9 @@ void Application::Initialize() {
   wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
   wc.lpszClassName = "TApplication";
   RegisterClassExA(&wc);
-  window_ = CreateWindowExA(0, wc.lpszClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                            nullptr, wc.hInstance, nullptr);
-  if (window_ == nullptr) throw std::runtime_error("cannot create the application window");
+  window_.Reset(CreateWindowExA(0, wc.lpszClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0,
+                                nullptr, nullptr, wc.hInstance, nullptr));
+  if (!window_) throw std::runtime_error("cannot create the application window");
   retrievalHook_ =
       SetWindowsHookExA(WH_GETMESSAGE, RetrievedMessage, nullptr, GetCurrentThreadId());
   if (retrievalHook_ == nullptr) throw std::runtime_error("cannot hook the message queue");
@@ -39,7 +39,7 @@ Application::~Application() {
 
 void Application::SetTitle(const std::string& title) {
   title_ = title;
-  if (window_ != nullptr) SetWindowTextA(window_, title_.c_str());
+  if (window_) SetWindowTextA(Handle(), title_.c_str());
 }
 
 void Application::DestroyForms() {
@@ -99,14 +99,20 @@ LRESULT CALLBACK Application::RetrievedMessage(int code, WPARAM removal, LPARAM 
 
 bool Application::RunHooks(MSG& message) {
   bool handled = false;
-  // A copy: a hook may create or destroy others while it runs.
-  const std::vector<ApplicationEvents*> hooks = events_;
-  for (ApplicationEvents* events : hooks) {
-    if (std::find(events_.begin(), events_.end(), events) == events_.end()) continue;
+  // No copy per message: a hook added meanwhile starts with the next message, and one removed
+  // meanwhile leaves an empty place, closed up once no run is under way (runs nest when a hook
+  // shows a box).
+  ++running_;
+  const size_t count = events_.size();
+  for (size_t i = 0; i < count; ++i) {
+    ApplicationEvents* events = events_[i];
+    if (events == nullptr) continue;
     Guarded([&] {
       if (events->OnMessage) events->OnMessage(message, handled);
     });
   }
+  if (--running_ == 0)
+    events_.erase(std::remove(events_.begin(), events_.end(), nullptr), events_.end());
   return handled;
 }
 
@@ -119,13 +125,16 @@ void Application::ProcessMessage(MSG& message) {
 void Application::ShowException(const std::exception& error) { ShowException(std::string(error.what())); }
 
 void Application::ShowException(const std::string& text) {
-  MessageBoxA(window_, text.c_str(), title_.c_str(), MB_ICONSTOP | MB_OK);
+  MessageBoxA(Handle(), text.c_str(), title_.c_str(), MB_ICONSTOP | MB_OK);
 }
 
 void Application::AddEvents(ApplicationEvents* events) { events_.push_back(events); }
 
 void Application::RemoveEvents(ApplicationEvents* events) {
-  events_.erase(std::remove(events_.begin(), events_.end(), events), events_.end());
+  if (running_ > 0)
+    std::replace(events_.begin(), events_.end(), events, static_cast<ApplicationEvents*>(nullptr));
+  else
+    events_.erase(std::remove(events_.begin(), events_.end(), events), events_.end());
 }
 
 ApplicationEvents::ApplicationEvents(Form& owner, const LayoutItem& item) : Component(owner, item) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Component.h"
+#include "platform/Window.h"
 
 namespace platform {
 
@@ -21,9 +22,8 @@ class Application {
   // Creates the hidden application window; once, before the first form.
   void Initialize();
 
-  const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title);
-  HWND Handle() const { return window_; }
+  HWND Handle() const { return window_.Get(); }
 
   // Builds a form of class T; reference is set before the form's OnCreate runs. The first
   // form created becomes the main form.
@@ -70,12 +70,13 @@ class Application {
   void ProcessMessage(MSG& message);
 
   std::string title_;
-  HWND window_ = nullptr;
+  Window window_;  // declared before the forms, so it outlives them
   std::vector<std::unique_ptr<Form>> forms_;
   Form* mainForm_ = nullptr;
   bool showMainForm_ = true;
   bool terminated_ = false;
-  std::vector<ApplicationEvents*> events_;
+  std::vector<ApplicationEvents*> events_;  // nullptr: removed during a run of the hooks
+  int running_ = 0;                          // runs of the hooks under way
   HHOOK retrievalHook_ = nullptr;
   bool retrieving_ = false;
 };
