@@ -87,8 +87,9 @@ struct Collect : platform::Stream {
 
 void Reply(SOCKET s, const std::string& text) { SendText(s, text); }
 
-// Holds a server's connection open until the test has seen what it needs (or 30 s pass): set
-// when the object goes, so a failing check does not keep the server waiting.
+// Holds a server's connection open until the test has seen what it needs (or 30 s pass).
+// Released declared after the server, it lets the server go before the server is joined,
+// also when a check fails on the way.
 class Hold {
  public:
   Hold() : event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
@@ -98,6 +99,10 @@ class Hold {
   }
   void Wait() const { WaitForSingleObject(event_, 30000); }
   void Release() const { SetEvent(event_); }
+  struct Released {
+    const Hold& hold;
+    ~Released() { hold.Release(); }
+  };
 
  private:
   HANDLE event_;
@@ -109,6 +114,7 @@ TEST(HttpClient, RequestBytesAndContentLengthBody) {
     Reply(s, "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello");
     hold.Wait();  // the connection stays open: the client must not wait for the close
   });
+  Hold::Released released{hold};
   HttpClient http;
   http.SetHost("127.0.0.1");
   http.SetPort(server.Port());
@@ -155,6 +161,7 @@ TEST(HttpClient, BodiesOfEveryFraming) {
       Reply(s, c.reply);
       if (c.stillConnected) hold.Wait();
     });
+    Hold::Released released{hold};
     HttpClient http;
     Collect body;
     ASSERT_NO_THROW(http.Get(server.Url(), body));  // connects by itself
