@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs every benchmark once and prints its figures; asserts nothing.
 
-Called by tools/bench inside a network namespace that has loopback only, with the Wine
+Called by tools/benchmarks inside a network namespace that has loopback only, with the Wine
 environment of a bench of its own (WINE, WINEPREFIX, DISPLAY) already exported.
 Every figure is the median of ROUNDS rounds with min and max, against a baseline measured in
 the same rounds; a first round of each kind warms the caches and is not counted.
@@ -12,6 +12,7 @@ import shutil
 import statistics
 import subprocess
 import sys
+import threading
 import time
 
 IDLE_SECONDS = 10
@@ -21,9 +22,18 @@ def winpath(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+# No wait without an end: a hung program ends the figure, not the run.
+WAIT_SECONDS = 900
+
+
 def wine(*args, **kwargs):
-    return subprocess.run([os.environ["WINE"], *args], stdin=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL, check=False, text=True, **kwargs)
+    try:
+        return subprocess.run([os.environ["WINE"], *args], stdin=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, check=False, text=True,
+                              timeout=WAIT_SECONDS, **kwargs)
+    except subprocess.TimeoutExpired:
+        print(f"bench: {args[0]} did not end within {WAIT_SECONDS} s", file=sys.stderr)
+        return subprocess.CompletedProcess(args, None, "", "")
 
 
 def spread(values):
@@ -275,6 +285,8 @@ def bench_guard(build, install, baseline, rounds, report):
                          "w_thr", "t_cpu", "t_wake", "t_inv", "t_thr", "t_priv", "g_split",
                          "w_split")}
     pids = {}
+    watchdog = threading.Timer(WAIT_SECONDS, p.kill)
+    watchdog.start()
     for line in p.stdout:
         parts = line.split()
         if not parts:
@@ -312,7 +324,12 @@ def bench_guard(build, install, baseline, rounds, report):
             f[("g" if parts[2] == "guard" else "w") + "_ws"].append(int(parts[4]) / 1048576)
         elif parts[0] == "closed" and any(code != "0" for code in parts[2:]):
             print(f"bench: round {rnd} exit codes {parts[2:]}", file=sys.stderr)
-    p.wait()
+    watchdog.cancel()
+    try:
+        p.wait(timeout=60)
+    except subprocess.TimeoutExpired:
+        p.kill()
+        p.wait()
     if len(f["popup"]) != rounds or len(f["g_cpu"]) != rounds:
         print(f"bench: the monitor's rounds are incomplete: {f}", file=sys.stderr)
         return

@@ -430,7 +430,8 @@ TEST_F(Accessible, PressHidesAndTheNextShowingAnnouncesTheNewCounts) {
     Pump();
     return seen(EVENT_OBJECT_HIDE, CHILDID_SELF);
   }, 2000)) << "no EVENT_OBJECT_HIDE for the client object";
-  Sleep(200);
+  // The action has been handled (the popup hid): it started no process.
+  EXPECT_TRUE(testsupport::ChildProcesses(processes_.back()->Id()).empty());
   EXPECT_TRUE(MainStarts().empty());
   EXPECT_EQ(processes_.back()->ExitCode(), STILL_ACTIVE);
 
@@ -498,7 +499,8 @@ TEST_F(Accessible, JumpStartsTheMainApplicationAndHidesAndAHeldReferenceOutlives
   EXPECT_TRUE(WaitFor([&] { return !PopupVisible(); }, 5000));
 
   EXPECT_TRUE(FAILED(object_->accDoDefaultAction(Id(start->id))));
-  Sleep(300);
+  // The refused action started nothing: only the main application of the click before runs.
+  EXPECT_EQ(1u, testsupport::ChildProcesses(processes_.back()->Id()).size());
   EXPECT_EQ(MainStarts(), std::vector<std::string>{"/CLEAN"});
 
   PostMessageA(host_, RegisterWindowMessageA("VtxGuard"), kCloseCode, 0);

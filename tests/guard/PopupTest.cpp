@@ -2,7 +2,10 @@
 // texts, in-process with the real registry.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
 #include <cstdio>
+#include <thread>
 #include <memory>
 #include <string>
 
@@ -12,48 +15,22 @@
 #include "platform/Application.h"
 #include "platform/DateTime.h"
 #include "platform/Registry.h"
+#include "tests/support/Forms.h"
 #include "tests/support/TestSupport.h"
 
 namespace reg = testsupport::reg;
+using testsupport::Right;
 
 namespace {
 
-const std::string kSettings = "SOFTWARE\\Vantorix";
-const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kSettings = testsupport::kSettingsKey;
+const std::string kRun = testsupport::kRunKey;
 const char* const kMarker = "left by the previous showing";
 const char* const kScheduled = "Next automatic scan is set to run on at ";
 
-void ClearRegistry() {
-  reg::DeleteTree(kSettings);
-  reg::DeleteValue(kRun, "Vantorix");
-}
+void ClearRegistry() { testsupport::ClearSettings(); }
 
-int Right(const platform::Control* c) { return c->Left() + c->Width(); }
-
-// Both forms as the program builds them; the start-up timer is stopped so that nothing
-// shows the popup behind a test's back.
-class Forms : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    ClearRegistry();
-    platform::App().Initialize();
-    platform::App().SetTitle("Performance Monitor");
-    platform::App().CreateForm(Form1);
-    Form1->Timer1->SetEnabled(false);
-    platform::App().CreateForm(Form2);
-  }
-  static void TearDownTestSuite() {
-    platform::App().DestroyForms();
-    ClearRegistry();
-  }
-  void SetUp() override {
-    ClearRegistry();
-    LangIni = std::make_unique<platform::IniFile>(folder_ / "none.ini");
-  }
-  void TearDown() override { ClearRegistry(); }
-
-  testsupport::InstallFolder folder_;
-};
+using Forms = testsupport::FormsFixture;
 
 // Counts, then the automatic-scan line, over the registry states that matter.
 enum class Flag { Absent, False, True, Text };
@@ -67,7 +44,7 @@ struct ShowCase {
   const char* total;
   const char* clean;
   const char* junk;
-  const char* line;  // kMarker: unchanged; kScheduled: followed by the time of "s_Time"
+  const char* line;  // kMarker: unchanged; kScheduled: followed by "2:30:00 PM", "s_Time"
 };
 const long long kNone = -1000000000000LL;
 
@@ -134,8 +111,8 @@ TEST_F(Forms, ShowStepFillsCountsWithGapsAndTheScanLine) {
     EXPECT_EQ(Form2->Label2d3->Left(), Right(Form2->Label2d2) + 6);
     EXPECT_EQ(Form2->Label2e2->Left(), Right(Form2->Label2e1) + 6);
     EXPECT_EQ(Form2->Label2e3->Left(), Right(Form2->Label2e2) + 6);
-    const std::string expected =
-        c.line == kScheduled ? kScheduled + platform::FormatLongTime(next) : c.line;
+    // 14:30 in the bench's locale (en-US); the date part is not shown.
+    const std::string expected = c.line == kScheduled ? std::string(kScheduled) + "2:30:00 PM" : c.line;
     EXPECT_EQ(Form2->Label3c->Caption(), expected);
   }
 }
@@ -155,14 +132,19 @@ TEST_F(Forms, ManyDigitsWidenTheCountAndMoveTheTextAfterIt) {
 TEST_F(Forms, MissingScanTimeShowsTheTimeOfTheShowing) {
   reg::SetString(kRun, "Vantorix", "x");
   reg::SetDword(kSettings, "s_Enable", 1);
-  const double before = platform::LocalNow();
+  const double before = testsupport::OleLocalNow() - 0.5 / 86400000;
   Form2->ShowForm(*Form2);
-  const double after = platform::LocalNow();
+  const double after = testsupport::OleLocalNow() + 0.5 / 86400000;
   const std::string line = Form2->Label3c->Caption();
-  // The formatted time is whole seconds: one of the seconds the showing spanned.
+  // The formatted time is whole seconds: one of the seconds the showing spanned, written
+  // here as the bench's locale (en-US) writes it.
   bool matched = false;
-  for (double t = before - 1.0 / 86400; t <= after + 1.0 / 86400; t += 0.5 / 86400)
-    matched = matched || line == kScheduled + platform::FormatLongTime(t);
+  for (long long s = static_cast<long long>(std::floor(before * 86400));
+       s <= static_cast<long long>(std::floor(after * 86400)); ++s) {
+    const int second = static_cast<int>(s % 86400);
+    matched = matched || line == kScheduled + testsupport::EnUsLongTime(second / 3600,
+                                                                        second / 60 % 60, second % 60);
+  }
   EXPECT_TRUE(matched) << line;
 }
 
@@ -262,36 +244,81 @@ TEST_F(Forms, TranslatedTextsAndLongerLinksGrowToTheLeft) {
   EXPECT_EQ(popup.Label3c->Caption(), "Pas encore configure");
 }
 
-// The tray host reads its menu from the language file beside the executable.
+// The tray host reads its menu from the language file beside the executable: this test
+// program, copied into a folder of its own with the file beside it, runs the inner case there,
+// so nothing is written into the build's folder.
 TEST_F(Forms, MenuCaptionsFromTheChosenLanguageFile) {
-  const std::string file = testsupport::BinDir() + "\\Russian.ini";
-  struct Remove {
-    std::string path;
-    ~Remove() { DeleteFileA(path.c_str()); }
-  } remove{file};
+  folder_.Copy("guard_forms_tests.exe", "guard_forms_tests.exe");
   reg::SetDword(kSettings, "Language", 11);
   {
-    TForm1 host;
-    host.DoCreate();
-    host.Timer1->SetEnabled(false);
-    EXPECT_EQ(LangFileName, "Russian.ini");
-    // No such file yet: the defaults.
-    EXPECT_EQ(host.MenuItem1->Caption(), "Show Performance Monitor");
-    EXPECT_EQ(host.MenuItem2->Caption(), "Launch Vantorix");
-    EXPECT_EQ(host.MenuItem3->Caption(), "Exit");
+    SCOPED_TRACE("no such file yet: the defaults");
+    EXPECT_EQ(0u, testsupport::Run(folder_ / "guard_forms_tests.exe",
+                                   "--gtest_also_run_disabled_tests --gtest_filter=MenuInner.DISABLED_Captions --expect=defaults", 60000));
   }
-  FILE* f = std::fopen(file.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fputs("[VedadEzodi]\r\nShow=\r\nLaunch=Zapusk\r\n[Buttons]\r\nExit=Vyhod\r\n", f);
-  std::fclose(f);
+  folder_.WriteFile("Russian.ini",
+                    "[VedadEzodi]\r\nShow=\r\nLaunch=Zapusk\r\n[Buttons]\r\nExit=Vyhod\r\n");
+  {
+    SCOPED_TRACE("from the file");
+    EXPECT_EQ(0u, testsupport::Run(folder_ / "guard_forms_tests.exe",
+                                   "--gtest_also_run_disabled_tests --gtest_filter=MenuInner.DISABLED_Captions --expect=file", 60000));
+  }
+}
+
+// The inner case: run only by the one above, in the copy.
+TEST(MenuInner, DISABLED_Captions) {
+  std::string expect;
+  for (int i = 1; i < __argc; ++i)
+    if (std::string(__argv[i]).rfind("--expect=", 0) == 0) expect = __argv[i] + 9;
+  ASSERT_FALSE(expect.empty()) << "run by Forms.MenuCaptionsFromTheChosenLanguageFile";
+  platform::App().Initialize();
   TForm1 host;
   host.DoCreate();
   host.Timer1->SetEnabled(false);
-  EXPECT_EQ(host.MenuItem1->Caption(), "");  // present but empty: not the default
-  EXPECT_EQ(host.MenuItem2->Caption(), "Zapusk");
-  EXPECT_EQ(host.MenuItem3->Caption(), "Vyhod");
+  EXPECT_EQ(LangFileName, "Russian.ini");
+  if (expect == "defaults") {
+    EXPECT_EQ(host.MenuItem1->Caption(), "Show Performance Monitor");
+    EXPECT_EQ(host.MenuItem2->Caption(), "Launch Vantorix");
+    EXPECT_EQ(host.MenuItem3->Caption(), "Exit");
+  } else {
+    EXPECT_EQ(host.MenuItem1->Caption(), "");  // present but empty: not the default
+    EXPECT_EQ(host.MenuItem2->Caption(), "Zapusk");
+    EXPECT_EQ(host.MenuItem3->Caption(), "Vyhod");
+  }
   EXPECT_FALSE(platform::App().ShowMainForm());
   EXPECT_EQ(GuardMsgId, RegisterWindowMessageA("VtxGuard"));
+}
+
+// The start-up timer shows the popup once: when the show step fails, its error box comes
+// first, and after OK the timer is off, so no second box follows.
+TEST_F(Forms, StartUpTimerEndsAfterItsErrorBox) {
+  reg::SetString(kRun, "Vantorix", "");
+  reg::SetString(kSettings, "s_Enable", "1");
+  Form2->Hide();
+  Form1->Timer1->SetEnabled(true);
+  std::atomic<int> boxes{0};
+  std::atomic<bool> done{false};
+  std::thread okClicker([&] {
+    while (!done) {
+      if (HWND box = testsupport::FindBox(GetCurrentProcessId(), "Performance Monitor", 100)) {
+        ++boxes;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        testsupport::WaitFor([&] { return !IsWindow(box); }, 15000);
+      }
+    }
+  });
+  // The timer's message as the system delivers it (its id is the timer object).
+  auto tick = [] { SendMessageA(Form1->Handle(), WM_TIMER, reinterpret_cast<WPARAM>(Form1->Timer1), 0); };
+  tick();  // the box is modal in here
+  EXPECT_EQ(1, boxes.load());
+  EXPECT_TRUE(Form2->Visible());
+  // A later tick does nothing: the timer is off.
+  Form2->Hide();
+  tick();
+  done = true;
+  okClicker.join();
+  EXPECT_EQ(1, boxes.load());
+  EXPECT_FALSE(Form2->Visible());
+  Form2->Hide();
 }
 
 }  // namespace

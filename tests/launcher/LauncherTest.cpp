@@ -42,6 +42,13 @@ bool HasStart(const InstallFolder& folder, const std::string& stem) {
   return false;
 }
 
+size_t MembersStartedBy(DWORD launcher) {
+  size_t n = 0;
+  for (const std::string& exe : testsupport::ChildProcesses(launcher))
+    for (const Step& step : kSteps) n += lstrcmpiA(exe.c_str(), step.exe) == 0 ? 1 : 0;
+  return n;
+}
+
 bool OwnsWindow(const testsupport::Process& process, const SiblingRow& row) {
   for (HWND w : testsupport::WindowsTitled(row.title))
     if (testsupport::WindowProcessId(w) == process.Id()) return true;
@@ -128,7 +135,12 @@ TEST_P(LauncherTable, StartsWhatIsOnAndNotRunning) {
   std::unique_ptr<RunningMembers> members;
   if (running != Running::No) members.reset(new RunningMembers(running == Running::Hidden));
 
-  ASSERT_EQ(0u, testsupport::Run(folder / "VtxLauncher.exe"));
+  testsupport::Process launcher(folder / "VtxLauncher.exe");
+  ASSERT_TRUE(launcher.Wait(30000));
+  ASSERT_EQ(0u, launcher.ExitCode());
+  // What it started is still running (the stubs wait for their close message). Counted by
+  // name: the ended launcher's id may already be another process's, under parallel tests.
+  const size_t children = MembersStartedBy(launcher.Id());
 
   const bool on = setting == Setting::On || setting == Setting::Two;
   std::vector<bool> expected;
@@ -136,12 +148,14 @@ TEST_P(LauncherTable, StartsWhatIsOnAndNotRunning) {
     const bool noRunningTest = step.row == &MainAppRow;
     expected.push_back(on && file == File::Present && (noRunningTest || running == Running::No));
   }
+  size_t starts = 0;
   for (size_t i = 0; i < expected.size(); ++i)
     if (expected[i]) {
-      EXPECT_TRUE(WaitFor([&] { return HasStart(folder, kSteps[i].stem); }, 10000))
+      ++starts;
+      EXPECT_TRUE(WaitFor([&] { return HasStart(folder, kSteps[i].stem); }, 15000))
           << kSteps[i].exe << " was not started";
     }
-  Sleep(300);  // time for a start that should not have happened to show
+  EXPECT_EQ(starts, children) << "processes started by the launcher";
   for (size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE(kSteps[i].exe);
     const auto log = ReadStubLog(folder, kSteps[i].stem);
@@ -181,42 +195,6 @@ INSTANTIATE_TEST_SUITE_P(Off, LauncherTable,
                                             ::testing::Values(File::Present)),
                          CaseName);
 
-// The message box of the launcher's process titled "Application Error".
-HWND FindErrorBox(DWORD processId) {
-  HWND found = nullptr;
-  WaitFor([&] {
-    HWND w = nullptr;
-    while ((w = FindWindowExA(nullptr, w, "#32770", "Application Error")) != nullptr)
-      if (testsupport::WindowProcessId(w) == processId) {
-        found = w;
-        return true;
-      }
-    return false;
-  }, 15000);
-  return found;
-}
-
-struct BoxContent {
-  std::string text;
-  bool iconShown = false;
-};
-
-BOOL CALLBACK ReadChild(HWND child, LPARAM param) {
-  auto* content = reinterpret_cast<BoxContent*>(param);
-  char cls[32] = {};
-  GetClassNameA(child, cls, sizeof cls);
-  if (lstrcmpiA(cls, "Static") != 0) return TRUE;
-  const LONG style = GetWindowLongA(child, GWL_STYLE);
-  if ((style & SS_TYPEMASK) == SS_ICON) {
-    content->iconShown = content->iconShown || IsWindowVisible(child);
-  } else {
-    char text[1024] = {};
-    GetWindowTextA(child, text, sizeof text);
-    if (std::string(text).size() > content->text.size()) content->text = text;
-  }
-  return TRUE;
-}
-
 struct ErrorCase {
   const char* badSetting;
   DWORD type;
@@ -245,14 +223,10 @@ TEST_P(LauncherError, ReportedInTheErrorBoxThenExitCodeOne) {
     }
   }
   testsupport::Process launcher(folder / "VtxLauncher.exe");
-  HWND box = FindErrorBox(launcher.Id());
+  HWND box = testsupport::FindBox(launcher.Id(), "Application Error");
   ASSERT_NE(nullptr, box) << "no error box";
-  BoxContent content;
-  WaitFor([&] {  // the box exists a moment before its text is set and it is shown
-    content = BoxContent();
-    EnumChildWindows(box, ReadChild, reinterpret_cast<LPARAM>(&content));
-    return !content.text.empty() && content.iconShown && IsWindowVisible(box);
-  }, 5000);
+  testsupport::BoxContent content;
+  WaitFor([&] { return (content = testsupport::ReadBox(box)).iconShown; }, 15000);
   const std::string& text = content.text;
   EXPECT_NE(std::string::npos, text.find("RegistryError")) << text;
   EXPECT_NE(std::string::npos, text.find("VtxLauncher.exe")) << text;
@@ -262,15 +236,13 @@ TEST_P(LauncherError, ReportedInTheErrorBoxThenExitCodeOne) {
   EXPECT_EQ(STILL_ACTIVE, launcher.ExitCode()) << "it must wait for the box";
 
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  ASSERT_TRUE(launcher.Wait(10000));
+  ASSERT_TRUE(launcher.Wait(30000));
   EXPECT_EQ(1u, launcher.ExitCode());
-  for (int i = 0; i < 4; ++i) {
-    if (i < c.stepsBefore) {
-      EXPECT_TRUE(WaitFor([&] { return HasStart(folder, kSteps[i].stem); }, 10000))
-          << kSteps[i].exe << " should have started before the error";
-    }
-  }
-  Sleep(300);
+  // Only the steps before the error started anything (the stubs still run).
+  EXPECT_EQ(static_cast<size_t>(c.stepsBefore), MembersStartedBy(launcher.Id()));
+  for (int i = 0; i < c.stepsBefore; ++i)
+    EXPECT_TRUE(WaitFor([&] { return HasStart(folder, kSteps[i].stem); }, 15000))
+        << kSteps[i].exe << " should have started before the error";
   for (int i = c.stepsBefore; i < 4; ++i)
     EXPECT_FALSE(HasStart(folder, kSteps[i].stem)) << kSteps[i].exe << " started after the error";
 }

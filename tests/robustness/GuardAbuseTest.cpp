@@ -14,19 +14,21 @@
 #include <string>
 #include <vector>
 
-#include "tests/robustness/StoredTypes.h"
+#include "tests/support/Monitor.h"
+#include "tests/support/StoredTypes.h"
 #include "tests/support/TestSupport.h"
 
 namespace reg = testsupport::reg;
 using testsupport::InstallFolder;
+using testsupport::kTrayCallback;
+using testsupport::kTrayId;
+using testsupport::Monitor;
 using testsupport::Process;
 using testsupport::WaitFor;
 
 namespace {
 
-const UINT kTrayCallback = WM_APP + 1;
-const UINT kTrayId = 1;
-const WPARAM kCloseCode = 1028;
+const WPARAM kCloseCode = testsupport::kGuardCloseCode;
 
 HWND FindOf(DWORD pid, const char* className, const char* title = nullptr) {
   return testsupport::WindowOf(pid, className, title);
@@ -51,8 +53,6 @@ bool SecondAddRefused(HWND host) {
   return false;
 }
 
-std::string ErrorBoxText(HWND box) { return testsupport::MessageBoxText(box); }
-
 struct WindowSearch {
   DWORD pid;
   std::vector<HWND> found;
@@ -73,42 +73,35 @@ std::vector<HWND> TopLevelWindowsOf(DWORD pid) {
 class GuardAbuse : public ::testing::Test {
  protected:
   void SetUp() override {
-    robust::ClearRegistry();
+    stored::ClearRegistry();
     folder_.Copy("VtxGuard.exe", "VtxGuard.exe");
   }
   void TearDown() override {
-    for (HWND w : testsupport::WindowsTitled("VtxGuard"))
-      PostMessageA(w, RegisterWindowMessageA("VtxGuard"), kCloseCode, 0);
-    for (auto& p : processes_)
-      if (p->ExitCode() == STILL_ACTIVE && !p->Wait(10000)) p->Terminate();
-    robust::ClearRegistry();
+    monitors_.clear();  // each ends by its close message
+    stored::ClearRegistry();
   }
 
   // Starts the monitor; with waitForPopup, waits until its popup shows.
-  Process& Start(bool waitForPopup = true) {
-    processes_.push_back(std::make_unique<Process>(folder_ / "VtxGuard.exe"));
-    pid_ = processes_.back()->Id();
+  Monitor& Start(bool waitForPopup = true) {
+    monitors_.push_back(std::make_unique<Monitor>(folder_));
+    Monitor& m = *monitors_.back();
+    pid_ = m.Id();
     if (waitForPopup) {
-      EXPECT_TRUE(WaitFor([&] {
-        popup_ = FindOf(pid_, "TForm2", "VtxGuard");
-        return popup_ != nullptr && IsWindowVisible(popup_);
-      }, 15000)) << "no popup";
-      host_ = FindOf(pid_, "TForm1", "VtxGuard");
-      EXPECT_NE(nullptr, host_);
+      EXPECT_TRUE(m.WaitPopup()) << "no popup";
+      popup_ = m.Popup();
+      host_ = m.Host();
     }
-    return *processes_.back();
+    return m;
   }
 
-  // Ends it by its close message; it must go within the time of removing its icon.
-  void EndByCloseMessage(Process& process) {
-    ASSERT_EQ(STILL_ACTIVE, process.ExitCode()) << "it ended before its close message";
-    PostMessageA(host_, RegisterWindowMessageA("VtxGuard"), kCloseCode, 0);
-    ASSERT_TRUE(process.Wait(15000)) << "it does not end on its close message";
-    EXPECT_EQ(0u, process.ExitCode());
+  // Ends it by its close message.
+  void EndByCloseMessage(Monitor& m) {
+    ASSERT_EQ(STILL_ACTIVE, m.process().ExitCode()) << "it ended before its close message";
+    EXPECT_TRUE(m.EndByCloseMessage()) << "it does not end with 0 on its close message";
   }
 
   InstallFolder folder_;
-  std::vector<std::unique_ptr<Process>> processes_;
+  std::vector<std::unique_ptr<Monitor>> monitors_;
   DWORD pid_ = 0;
   HWND host_ = nullptr;
   HWND popup_ = nullptr;
@@ -168,7 +161,7 @@ TEST_F(GuardAbuse, FiftyStartedAtOneMomentLeaveOneWithOneIconAndOnePopup) {
     popup_ = FindOf(pid_, "TForm2", "VtxGuard");
     return popup_ != nullptr && IsWindowVisible(popup_);
   }, 15000));
-  Sleep(1500);  // a late second popup would show by now
+  // The other 49 have ended: no late popup can come from them.
   EXPECT_EQ(std::set<DWORD>{pid_}, withWindows);
   const std::vector<HWND> titled = testsupport::WindowsTitled("VtxGuard");
   EXPECT_EQ(2u, titled.size());
@@ -184,7 +177,7 @@ TEST_F(GuardAbuse, FiftyStartedAtOneMomentLeaveOneWithOneIconAndOnePopup) {
   EXPECT_TRUE(SecondAddRefused(host_));
 
   PostMessageA(host_, RegisterWindowMessageA("VtxGuard"), kCloseCode, 0);
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(survivor.hProcess, 15000));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(survivor.hProcess, 30000));
   for (auto& info : started) {
     if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info.hProcess, 1);
     CloseHandle(info.hThread);
@@ -218,7 +211,7 @@ bool Excluded(UINT message, WPARAM wParam, LPARAM lParam, UINT closeMessage) {
 }
 
 TEST_F(GuardAbuse, FloodOfRandomMessagesToBothWindowsThenTheCloseMessageEndsIt) {
-  Process& monitor = Start();
+  Monitor& monitor = Start();
   const UINT closeMessage = RegisterWindowMessageA("VtxGuard");
   std::mt19937_64 random(20240501);
   auto pick = [&](uint64_t n) { return static_cast<uint64_t>(random() % n); };
@@ -242,20 +235,18 @@ TEST_F(GuardAbuse, FloodOfRandomMessagesToBothWindowsThenTheCloseMessageEndsIt) 
     if (PostMessageA(target, message, wParam, lParam)) {
       ++posted;
     } else if (GetLastError() == ERROR_NOT_ENOUGH_QUOTA) {
-      Sleep(20);  // the queue is full: let it drain, then post this one again
+      Sleep(20);  // the queue is full: back off while it drains, then post this one again
       --i;
     } else {
       ++refused;  // messages that carry pointers cannot be posted
     }
-    if (i % 500 == 0) Sleep(1);
   }
   std::printf("%d posted, %d refused by the system\n", posted, refused);
   EXPECT_GT(posted, 9000);
-  // Still answering, with no error box and both windows in place.
-  DWORD_PTR answer = 0;
-  EXPECT_NE(0, SendMessageTimeoutA(host_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer));
-  Sleep(500);
-  EXPECT_EQ(STILL_ACTIVE, monitor.ExitCode());
+  // Still answering once the whole flood is handled, with no error box and both windows in
+  // place.
+  EXPECT_TRUE(monitor.Sync(60000)) << "the monitor does not answer after the flood";
+  EXPECT_EQ(STILL_ACTIVE, monitor.process().ExitCode());
   EXPECT_EQ(nullptr, FindOf(pid_, "#32770"));
   EXPECT_EQ(host_, FindOf(pid_, "TForm1", "VtxGuard"));
   EXPECT_EQ(popup_, FindOf(pid_, "TForm2", "VtxGuard"));
@@ -266,7 +257,7 @@ TEST_F(GuardAbuse, FloodOfRandomMessagesToBothWindowsThenTheCloseMessageEndsIt) 
 // The shell says so when it has been started anew: with its icons lost, or (a repeated
 // broadcast) with the icon still held. Each time the icon is there, once; at the end it goes.
 TEST_F(GuardAbuse, ShellRestartedThreeTimesLeavesTheIconThereOnce) {
-  Process& monitor = Start();
+  Monitor& monitor = Start();
   const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
   const bool iconsLost[] = {true, false, true};
   for (int round = 0; round < 3; ++round) {
@@ -278,9 +269,9 @@ TEST_F(GuardAbuse, ShellRestartedThreeTimesLeavesTheIconThereOnce) {
     }
     // What the shell's broadcast delivers: the message to every top-level window.
     for (HWND w : TopLevelWindowsOf(pid_)) PostMessageA(w, taskbarCreated, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return IconPresent(host_); }, 5000));
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutA(host_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);  // handled by now
+    EXPECT_TRUE(WaitFor([&] { return IconPresent(host_); }, 15000));
+    // Every window's copy handled (one thread, one queue): the barrier behind them.
+    ASSERT_TRUE(monitor.Sync());
     EXPECT_TRUE(IconPresent(host_));
     EXPECT_TRUE(SecondAddRefused(host_));
   }
@@ -293,12 +284,7 @@ TEST_F(GuardAbuse, ShellRestartedThreeTimesLeavesTheIconThereOnce) {
 // A slice of the registry table and a broken language file, on the built program: it keeps
 // running, and shows the error box (then the popup) or the popup.
 TEST_F(GuardAbuse, WrongTypedSettingsAndABrokenLanguageFileLeaveItRunning) {
-  const auto& types = robust::StoredTypes();
-  auto type = [&](const char* label) -> const robust::StoredType& {
-    for (const auto& t : types)
-      if (std::string(t.label) == label) return t;
-    throw std::runtime_error(label);
-  };
+  auto type = [](const char* label) -> const stored::StoredType& { return stored::TypeNamed(label); };
   std::mt19937 random(7);
   std::string junk(32 * 1024, '\0');
   for (char& c : junk) c = static_cast<char>(random() & 0xFF);
@@ -311,25 +297,25 @@ TEST_F(GuardAbuse, WrongTypedSettingsAndABrokenLanguageFileLeaveItRunning) {
   } cases[] = {
       {"s_Enable as REG_MULTI_SZ",
        [&] {
-         reg::SetString(robust::kRun, "Vantorix", "");
-         robust::Store("s_Enable", type("multi_sz"));
+         reg::SetString(stored::kRun, "Vantorix", "");
+         stored::Store("s_Enable", type("multi_sz"));
        },
        "Failed to get data for 's_Enable'"},
       {"s_Time as 64 KiB",
        [&] {
-         reg::SetString(robust::kRun, "Vantorix", "");
-         reg::SetDword(robust::kSettings, "s_Enable", 1);
-         robust::Store("s_Time", type("binary_64k"));
+         reg::SetString(stored::kRun, "Vantorix", "");
+         reg::SetDword(stored::kSettings, "s_Enable", 1);
+         stored::Store("s_Time", type("binary_64k"));
        },
        "Failed to get data for 's_Time'"},
       {"s_Time of 8 bytes that are no number, counts and language of the wrong type",
        [&] {
-         reg::SetString(robust::kRun, "Vantorix", "");
-         reg::SetDword(robust::kSettings, "s_Enable", 1);
-         robust::Store("s_Time", type("binary_8_nan"));
-         robust::Store("ItemsToFix", type("binary_64k"));
-         robust::Store("ItemsToJunk", type("expand_sz"));
-         robust::Store("Language", type("sz_short"));
+         reg::SetString(stored::kRun, "Vantorix", "");
+         reg::SetDword(stored::kSettings, "s_Enable", 1);
+         stored::Store("s_Time", type("binary_8_nan"));
+         stored::Store("ItemsToFix", type("binary_64k"));
+         stored::Store("ItemsToJunk", type("expand_sz"));
+         stored::Store("Language", type("sz_short"));
        },
        nullptr},
       {"language file of random bytes and a 1 MiB line",
@@ -337,25 +323,19 @@ TEST_F(GuardAbuse, WrongTypedSettingsAndABrokenLanguageFileLeaveItRunning) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    robust::ClearRegistry();
+    stored::ClearRegistry();
     DeleteFileA((folder_ / "English.ini").c_str());
     c.store();
-    Process& monitor = Start(false);
+    Monitor& monitor = Start(false);
     if (c.box) {
-      HWND box = nullptr;
-      ASSERT_TRUE(WaitFor([&] { return (box = FindOf(pid_, "#32770", "Performance Monitor")) != nullptr; },
-                          15000)) << "no error box";
-      std::string text;
-      WaitFor([&] { return (text = ErrorBoxText(box)) == c.box; }, 5000);
-      EXPECT_EQ(c.box, text);
+      HWND box = testsupport::FindBox(pid_, "Performance Monitor");
+      ASSERT_NE(nullptr, box) << "no error box";
+      EXPECT_EQ(c.box, testsupport::MessageBoxText(box));
       PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
-    ASSERT_TRUE(WaitFor([&] {
-      popup_ = FindOf(pid_, "TForm2", "VtxGuard");
-      return popup_ != nullptr && IsWindowVisible(popup_);
-    }, 15000)) << "no popup";
-    host_ = FindOf(pid_, "TForm1", "VtxGuard");
-    Sleep(300);
+    ASSERT_TRUE(monitor.WaitPopup()) << "no popup";
+    host_ = monitor.Host();
+    ASSERT_TRUE(monitor.Sync());
     EXPECT_EQ(nullptr, FindOf(pid_, "#32770"));
     EXPECT_TRUE(IconPresent(host_));
     EndByCloseMessage(monitor);

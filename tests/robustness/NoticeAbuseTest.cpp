@@ -82,10 +82,11 @@ TEST_P(NoticeAbuse, BoundedInTimeFlatInMemoryAndTheBroadcastFollows) {
 
   ASSERT_EQ(0u, ok.exitCode);
   ASSERT_EQ(0u, bad.exitCode) << "ended late, or not with 0";
-  // The reply bound, counted from the request; the rest is start-up and one 500 ms pause.
+  // The reply bound, counted from the request, with room for a loaded machine; the rest is
+  // start-up and one 500 ms pause. A drip or a 2 GiB body that is not cut off lasts far longer.
   EXPECT_NE("open", bad.connection.close) << "the uninstaller ended with the connection open";
-  EXPECT_LT(bad.connection.endMs, bad.connection.acceptMs + NoticeReplyTimeoutMs + 3000);
-  EXPECT_LT(bad.endMs - bad.startMs, NoticeReplyTimeoutMs + 6000);
+  EXPECT_LT(bad.connection.endMs, bad.connection.acceptMs + 2 * NoticeReplyTimeoutMs);
+  EXPECT_LT(bad.endMs - bad.startMs, 3 * NoticeReplyTimeoutMs);
   // Flat: a reply kept whole (the 1 MiB header line, any part of 2 GiB) would show here.
   ASSERT_GT(ok.peakWorkingSet, 0u) << "no memory figures for the uninstaller";
   EXPECT_LT(bad.peakWorkingSet, ok.peakWorkingSet + 1048576);

@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <fstream>
@@ -188,6 +189,71 @@ BOOL CALLBACK LongestStatic(HWND child, LPARAM param) {
 std::string MessageBoxText(HWND box) {
   std::string text;
   EnumChildWindows(box, LongestStatic, reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
+namespace {
+BOOL CALLBACK ReadBoxChild(HWND child, LPARAM param) {
+  auto* content = reinterpret_cast<BoxContent*>(param);
+  char cls[32] = {};
+  GetClassNameA(child, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Static") != 0) return TRUE;
+  if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    content->iconShown = content->iconShown || IsWindowVisible(child);
+  } else {
+    char text[1024] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (std::string(text).size() > content->text.size()) content->text = text;
+  }
+  return TRUE;
+}
+}  // namespace
+
+BoxContent ReadBox(HWND box) {
+  BoxContent content;
+  EnumChildWindows(box, ReadBoxChild, reinterpret_cast<LPARAM>(&content));
+  return content;
+}
+
+HWND FindBox(DWORD pid, const char* title, DWORD timeoutMs) {
+  HWND found = nullptr;
+  // The box exists a moment before its text is set and it is shown.
+  WaitFor([&] {
+    found = WindowOf(pid, "#32770", title);
+    return found != nullptr && IsWindowVisible(found) && !ReadBox(found).text.empty();
+  }, timeoutMs);
+  return found != nullptr && IsWindowVisible(found) ? found : nullptr;
+}
+
+std::vector<std::string> ChildProcesses(DWORD pid) {
+  std::vector<std::string> children;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  Check(snapshot != INVALID_HANDLE_VALUE, "CreateToolhelp32Snapshot");
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    if (entry.th32ParentProcessID == pid && entry.th32ProcessID != pid)
+      children.push_back(entry.szExeFile);
+  CloseHandle(snapshot);
+  return children;
+}
+
+double OleLocalNow() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  // Days from 1899-12-30 to the date, by the civil calendar.
+  const int y = t.wMonth <= 2 ? t.wYear - 1 : t.wYear;
+  const int era = y / 400, yoe = y - era * 400;
+  const int doy = (153 * (t.wMonth + (t.wMonth > 2 ? -3 : 9)) + 2) / 5 + t.wDay - 1;
+  const long long days = era * 146097LL + yoe * 365 + yoe / 4 - yoe / 100 + doy - 693899;
+  return days + (((t.wHour * 60 + t.wMinute) * 60 + t.wSecond) * 1000.0 + t.wMilliseconds) /
+                    86400000.0;
+}
+
+std::string EnUsLongTime(int hour, int minute, int second) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d:%02d:%02d %s", hour % 12 == 0 ? 12 : hour % 12, minute,
+                second, hour < 12 ? "AM" : "PM");
   return text;
 }
 

@@ -79,6 +79,24 @@ DWORD WindowProcessId(HWND window);
 HWND WindowOf(DWORD pid, const char* className, const char* title = nullptr);
 // The message of a message box: its longest static text.
 std::string MessageBoxText(HWND box);
+
+// A message box (dialog class "#32770") of a process with this title, once it is shown with
+// its text: waits up to timeoutMs (0: looks once); nullptr when there is none.
+HWND FindBox(DWORD pid, const char* title, DWORD timeoutMs = 15000);
+struct BoxContent {
+  std::string text;        // the longest static text
+  bool iconShown = false;  // a visible icon control
+};
+BoxContent ReadBox(HWND box);
+
+// The executable names of the processes alive now whose parent is pid (a process snapshot).
+std::vector<std::string> ChildProcesses(DWORD pid);
+
+// The local time now as a date-time (days since 30 December 1899), with milliseconds,
+// computed here from GetLocalTime: an oracle independent of the code under test.
+double OleLocalNow();
+// A time of day as the bench's locale (en-US) writes it in its long format: "2:30:05 PM".
+std::string EnUsLongTime(int hour, int minute, int second);
 // Whether the shell holds the tray icon (window, id): it grants a modify only for those.
 bool TrayIconPresent(HWND window, UINT id);
 

@@ -17,7 +17,7 @@ TEST(GuardBroadcast, RealGuardEnds) {
     return false;
   }, 20000)) << "VtxGuard's window did not appear";
   EXPECT_EQ(0u, nstest::RunUninstaller(folder).exitCode);
-  ASSERT_TRUE(guard.Wait(5000)) << "VtxGuard still runs after the broadcast";
+  ASSERT_TRUE(guard.Wait(30000)) << "VtxGuard still runs after the broadcast";
   EXPECT_EQ(0u, guard.ExitCode());
   EXPECT_TRUE(testsupport::WindowsTitled("VtxGuard").empty());
 }
@@ -40,7 +40,7 @@ TEST(GuardBroadcast, RealGuardEndsWithItsTrayMenuOpen) {
     return menu != nullptr && IsWindowVisible(menu);
   }, 10000)) << "no tray menu";
   EXPECT_EQ(0u, nstest::RunUninstaller(folder).exitCode);
-  ASSERT_TRUE(guard.Wait(5000)) << "VtxGuard still runs after the broadcast";
+  ASSERT_TRUE(guard.Wait(30000)) << "VtxGuard still runs after the broadcast";
   EXPECT_EQ(0u, guard.ExitCode());
   EXPECT_TRUE(testsupport::WindowsTitled("VtxGuard").empty());
   EXPECT_FALSE(IsWindow(menu));

@@ -100,7 +100,8 @@ TEST(Notice, ServerThatNeverAnswersIsLeftAfterTheBound) {
   EXPECT_EQ(ExpectedRequest(), c.request);
   EXPECT_EQ("fin", c.close) << "the client gives up and closes";
   EXPECT_GE(c.endMs, c.acceptMs + NoticeReplyTimeoutMs - 100);
-  EXPECT_LT(c.endMs, c.acceptMs + NoticeReplyTimeoutMs + 3000);
+  // The deadline, with room for a loaded machine; a client that never gives up is far beyond.
+  EXPECT_LT(c.endMs, c.acceptMs + 2 * NoticeReplyTimeoutMs);
   ExpectBroadcastAfterNotice(o);
   if (!o.broadcast.empty()) {
     EXPECT_GE(o.broadcast[0].ms + 100, c.endMs);

@@ -1,12 +1,15 @@
-// The four settings readers against the real registry, one table of stored values.
+// The four settings readers against the real registry, over the shared table of stored types.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/Settings.h"
 #include "platform/DateTime.h"
 #include "platform/Registry.h"
+#include "tests/support/StoredTypes.h"
 #include "tests/support/TestSupport.h"
 
 namespace reg = testsupport::reg;
@@ -21,71 +24,40 @@ std::string OwnKey() {
     if (c == '/') c = '.';
   return "SOFTWARE\\VtxReaderTest\\" + name;
 }
-const char* const kNow = "now";          // the date-time fallback
+// Two computations of the same millisecond may differ in their last bits.
+const double kHalfMs = 0.5 / 86400000;
 
-std::string Bytes(size_t n) { return std::string(n, '\x01'); }
-std::string DoubleBytes(double d) {
-  std::string s(8, '\0');
-  std::memcpy(&s[0], &d, 8);
-  return s;
-}
-
-enum class Stored { None, Dword, Qword, String, Binary, NoKey };
-
+// The shared table of stored types, and two ways of storing nothing.
 struct Case {
   const char* label;
-  Stored stored;
-  unsigned long long number;  // Dword / Qword
-  std::string data;           // String / Binary
+  const stored::StoredType* type;  // nullptr: not stored
+  bool key;                        // the key exists (with another value in it)
   bool exists;
   int integer;
   const char* boolean;   // "true", "false" or the expected error text
-  const char* dateTime;  // kNow, a number, or the expected error text
+  const char* dateTime;  // stored::kNow, "value" or the expected error text
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.label; }
 
-// %s stands for the value's name.
-const char* const kInvalid = "Invalid data type for '%s'";
-const char* const kFailed = "Failed to get data for '%s'";
-
-const Case kCases[] = {
-    {"dword_5", Stored::Dword, 5, "", true, 5, "true", kNow},
-    {"dword_0", Stored::Dword, 0, "", true, 0, "false", kNow},
-    {"dword_2", Stored::Dword, 2, "", true, 2, "true", kNow},
-    {"dword_negative", Stored::Dword, 0xFFFFFFFDu, "", true, -3, "true", kNow},
-    {"qword", Stored::Qword, 1, "", true, 0, kFailed, kNow},
-    {"string_short", Stored::String, 0, "1", true, 0, kInvalid, kNow},
-    {"string_long", Stored::String, 0, "a much longer text", true, 0, kFailed, kNow},
-    {"binary_4", Stored::Binary, 0, Bytes(4), true, 0, kInvalid, kInvalid},
-    {"binary_8", Stored::Binary, 0, DoubleBytes(45000.75), true, 0, kFailed, "45000.75"},
-    {"binary_9", Stored::Binary, 0, Bytes(9), true, 0, kFailed, kFailed},
-    {"missing_value", Stored::None, 0, "", false, 0, "false", kNow},
-    {"missing_key", Stored::NoKey, 0, "", false, 0, "false", kNow},
-};
+std::vector<Case> Cases() {
+  std::vector<Case> cases;
+  for (const auto& t : stored::StoredTypes())
+    cases.push_back({t.label, &t, true, true, t.integer, t.boolean, t.dateTime});
+  cases.push_back({"missing_value", nullptr, true, false, 0, "false", stored::kNow});
+  cases.push_back({"missing_key", nullptr, false, false, 0, "false", stored::kNow});
+  return cases;
+}
 
 class Readers : public ::testing::TestWithParam<Case> {
  protected:
   void SetUp() override {
     reg::DeleteTree(key);
     const Case& c = GetParam();
-    switch (c.stored) {
-      case Stored::Dword: reg::SetDword(key, name, static_cast<DWORD>(c.number)); break;
-      case Stored::Qword: reg::SetQword(key, name, c.number); break;
-      case Stored::String: reg::SetString(key, name, c.data); break;
-      case Stored::Binary: reg::SetBinary(key, name, c.data); break;
-      case Stored::None: reg::SetDword(key, "Other", 1); break;
-      case Stored::NoKey: break;
-    }
+    if (c.type) stored::StoreAt(key, name, *c.type);
+    else if (c.key) reg::SetDword(key, "Other", 1);
   }
   void TearDown() override { reg::DeleteTree(key); }
-
-  static std::string Expanded(const char* text, const std::string& name) {
-    std::string s = text;
-    std::string::size_type at = s.find("%s");
-    if (at != std::string::npos) s.replace(at, 2, name);
-    return s;
-  }
 
   const std::string name = "s_Value";
   const std::string key = OwnKey();
@@ -110,30 +82,31 @@ TEST_P(Readers, RegReadBool) {
     RegReadBool(HKEY_CURRENT_USER, path, name);
     FAIL() << "no error raised";
   } catch (const platform::RegistryError& e) {
-    EXPECT_EQ(Expanded(expected.c_str(), name), e.what());
+    EXPECT_EQ(stored::Named(expected.c_str(), name), e.what());
   }
 }
 
 TEST_P(Readers, RegReadDateTime) {
   const std::string expected = GetParam().dateTime;
-  const double before = platform::LocalNow();
-  if (expected == kNow) {
+  const double before = testsupport::OleLocalNow();
+  if (expected == stored::kNow) {
     double got = RegReadDateTime(HKEY_CURRENT_USER, path, name);
-    EXPECT_GE(got, before);
-    EXPECT_LE(got, platform::LocalNow());
-  } else if (std::isdigit(static_cast<unsigned char>(expected[0]))) {
-    EXPECT_DOUBLE_EQ(std::stod(expected), RegReadDateTime(HKEY_CURRENT_USER, path, name));
+    EXPECT_GE(got, before - kHalfMs);
+    EXPECT_LE(got, testsupport::OleLocalNow() + kHalfMs);
+  } else if (expected == "value") {
+    const double got = RegReadDateTime(HKEY_CURRENT_USER, path, name);
+    EXPECT_EQ(0, std::memcmp(GetParam().type->data.data(), &got, sizeof got)) << got;
   } else {
     try {
       RegReadDateTime(HKEY_CURRENT_USER, path, name);
       FAIL() << "no error raised";
     } catch (const platform::RegistryError& e) {
-      EXPECT_EQ(Expanded(expected.c_str(), name), e.what());
+      EXPECT_EQ(stored::Named(expected.c_str(), name), e.what());
     }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Stored, Readers, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Stored, Readers, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST(Readers, KeyPathWithTrailingBackslashAndNoCaching) {
@@ -150,12 +123,20 @@ TEST(Readers, KeyPathWithTrailingBackslashAndNoCaching) {
 }
 
 TEST(Readers, DateTimeFallbackHasMilliseconds) {
-  // Two reads a few milliseconds apart differ: the fallback is not rounded to seconds.
-  double first = RegReadDateTime(HKEY_CURRENT_USER, "\\SOFTWARE\\VtxNoSuchKey", "s_Time");
-  Sleep(30);
-  double second = RegReadDateTime(HKEY_CURRENT_USER, "\\SOFTWARE\\VtxNoSuchKey", "s_Time");
-  EXPECT_GT(second - first, 10.0 / 86400000.0);
-  EXPECT_LT(second - first, 1000.0 / 86400000.0);
+  // Read inside one second, away from its edges: a fallback rounded or cut to whole seconds
+  // would fall before the first clock reading.
+  for (;;) {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    if (t.wMilliseconds < 100 || t.wMilliseconds > 800) continue;
+    const double before = testsupport::OleLocalNow();
+    const double got = RegReadDateTime(HKEY_CURRENT_USER, "\\SOFTWARE\\VtxNoSuchKey", "s_Time");
+    const double after = testsupport::OleLocalNow();
+    if (std::floor(before * 86400) != std::floor(after * 86400)) continue;  // a second ended
+    EXPECT_GE(got, before - kHalfMs);
+    EXPECT_LE(got, after + kHalfMs);
+    break;
+  }
 }
 
 TEST(Readers, ReadersNeverCreateTheKey) {

@@ -65,7 +65,8 @@ TEST(Siblings, MissingExecutableOrFolderStartsNothing) {
   StartMember(folder.Path(), MainAppRow, SwitchStart);
   StartMember(folder.Path(), ScheduleRow);
   StartMember(folder.Path(), AuxRow);  // never started by path
-  Sleep(500);
+  // A start is a child process of ours from the moment StartMember returns.
+  EXPECT_TRUE(testsupport::ChildProcesses(GetCurrentProcessId()).empty());
   EXPECT_FALSE(Runs(MainAppRow));
   EXPECT_FALSE(Runs(ScheduleRow));
   EXPECT_FALSE(Runs(AuxRow));
@@ -101,10 +102,13 @@ TEST(Siblings, StubIgnoresOtherCodes) {
   testsupport::Process aux(folder / "VtxAux.exe");
   ASSERT_TRUE(WaitStarted(folder, "VtxAux", AuxRow));
   PostMessageA(FindMember(AuxRow), RegisterWindowMessageA("VtxAux"), 1026, 0);
-  Sleep(300);
+  // Logged once handled; it goes on running.
+  ASSERT_TRUE(WaitFor([&] { return ReadStubLog(folder, "VtxAux").size() >= 2; }, 15000));
+  EXPECT_EQ((std::vector<std::string>{"1026", "0"}), ReadStubLog(folder, "VtxAux")[1].fields);
+  EXPECT_EQ(STILL_ACTIVE, aux.ExitCode());
   EXPECT_TRUE(Runs(AuxRow));
   EXPECT_TRUE(StopMember(AuxRow));
-  EXPECT_TRUE(aux.Wait(5000));
+  EXPECT_TRUE(aux.Wait(30000));
 }
 
 }  // namespace

@@ -3,12 +3,13 @@
 #include <windows.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "tests/support/TestSupport.h"
 
-namespace robust {
+namespace stored {
 
 const std::string kSettings = "SOFTWARE\\Vantorix";
 const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -43,6 +44,8 @@ inline const std::vector<StoredType>& StoredTypes() {
   static const std::vector<StoredType> table = {
       {"dword_7", REG_DWORD, DwordBytes(7), 7, "true", kNow},
       {"dword_0", REG_DWORD, DwordBytes(0), 0, "false", kNow},
+      {"dword_2", REG_DWORD, DwordBytes(2), 2, "true", kNow},
+      {"dword_negative", REG_DWORD, DwordBytes(0xFFFFFFFDu), -3, "true", kNow},
       // A REG_DWORD of another length is no integer to RegReadInteger; RegReadBool reads
       // what fits in 4 bytes.
       {"dword_len0", REG_DWORD, "", 0, "false", kNow},
@@ -68,9 +71,15 @@ inline const std::vector<StoredType>& StoredTypes() {
   return table;
 }
 
-inline void Store(const std::string& name, const StoredType& t) {
-  testsupport::reg::SetRaw(kSettings, name, t.type, t.data.data(),
-                           static_cast<DWORD>(t.data.size()));
+inline void StoreAt(const std::string& key, const std::string& name, const StoredType& t) {
+  testsupport::reg::SetRaw(key, name, t.type, t.data.data(), static_cast<DWORD>(t.data.size()));
+}
+inline void Store(const std::string& name, const StoredType& t) { StoreAt(kSettings, name, t); }
+
+inline const StoredType& TypeNamed(const std::string& label) {
+  for (const auto& t : StoredTypes())
+    if (label == t.label) return t;
+  throw std::runtime_error("no stored type " + label);
 }
 
 inline std::string Named(const char* text, const std::string& name) {
@@ -89,4 +98,4 @@ inline void ClearRegistry() {
   testsupport::reg::DeleteValue(kRun, "Vantorix");
 }
 
-}  // namespace robust
+}  // namespace stored
