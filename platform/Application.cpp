@@ -28,13 +28,9 @@ void Application::Initialize() {
   window_.Reset(CreateWindowExA(0, wc.lpszClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0,
                                 nullptr, nullptr, wc.hInstance, nullptr));
   if (!window_) throw std::runtime_error("cannot create the application window");
-  retrievalHook_ =
-      SetWindowsHookExA(WH_GETMESSAGE, RetrievedMessage, nullptr, GetCurrentThreadId());
-  if (retrievalHook_ == nullptr) throw std::runtime_error("cannot hook the message queue");
-}
-
-Application::~Application() {
-  if (retrievalHook_ != nullptr) UnhookWindowsHookEx(retrievalHook_);
+  retrievalHook_.Reset(
+      SetWindowsHookExA(WH_GETMESSAGE, RetrievedMessage, nullptr, GetCurrentThreadId()));
+  if (!retrievalHook_) throw std::runtime_error("cannot hook the message queue");
 }
 
 void Application::SetTitle(const std::string& title) {

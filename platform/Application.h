@@ -15,6 +15,24 @@ namespace platform {
 class Form;
 class ApplicationEvents;
 
+// Owns a hook of the thread's message queue, removed with its owner.
+class QueueHook {
+ public:
+  QueueHook() = default;
+  ~QueueHook() { Reset(); }
+  QueueHook(const QueueHook&) = delete;
+  QueueHook& operator=(const QueueHook&) = delete;
+
+  explicit operator bool() const { return hook_ != nullptr; }
+  void Reset(HHOOK hook = nullptr) {
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+    hook_ = hook;
+  }
+
+ private:
+  HHOOK hook_ = nullptr;
+};
+
 // The one application object of a program with forms: its hidden window (titled with the
 // application title), its forms, the message loop and the error box.
 class Application {
@@ -58,8 +76,6 @@ class Application {
   void AddEvents(ApplicationEvents* events);
   void RemoveEvents(ApplicationEvents* events);
 
-  ~Application();
-
  private:
   // The hooks see what a modal loop of the system's own (a menu, a message box) takes from
   // the queue too: our loops mark their own retrievals, which ProcessMessage handles.
@@ -77,7 +93,7 @@ class Application {
   bool terminated_ = false;
   std::vector<ApplicationEvents*> events_;  // nullptr: removed during a run of the hooks
   int running_ = 0;                          // runs of the hooks under way
-  HHOOK retrievalHook_ = nullptr;
+  QueueHook retrievalHook_;
   bool retrieving_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "GuiCounts.h"
+#include "platform/Application.h"
 #include "platform/Bitmap.h"
 #include "platform/Gdi.h"
 #include "platform/Window.h"
@@ -133,6 +134,33 @@ TEST(Owners, WindowClearsItsUserDataBeforeItIsDestroyed) {
   }
   EXPECT_EQ(seen, 0);
   EXPECT_EQ(FindWindowA(wc.lpszClassName, nullptr), nullptr);
+}
+
+int hookedPosts = 0;
+LRESULT CALLBACK CountingHook(int code, WPARAM removal, LPARAM message) {
+  if (code == HC_ACTION && removal == PM_REMOVE &&
+      reinterpret_cast<MSG*>(message)->message == WM_APP + 7)
+    ++hookedPosts;
+  return CallNextHookEx(nullptr, code, removal, message);
+}
+
+// A message posted to the thread and taken from the queue: seen by the hook while it is owned.
+int PostAndCount() {
+  hookedPosts = 0;
+  PostThreadMessageA(GetCurrentThreadId(), WM_APP + 7, 0, 0);
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {}
+  return hookedPosts;
+}
+
+TEST(Owners, QueueHookIsRemovedWithItsOwner) {
+  {
+    platform::QueueHook hook;
+    hook.Reset(SetWindowsHookExA(WH_GETMESSAGE, CountingHook, nullptr, GetCurrentThreadId()));
+    ASSERT_TRUE(hook);
+    EXPECT_EQ(PostAndCount(), 1);
+  }
+  EXPECT_EQ(PostAndCount(), 0);
 }
 
 TEST(Owners, SelectScopeRestoresThePreviousObjectOnce) {
