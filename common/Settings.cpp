@@ -22,7 +22,9 @@ int RegReadInteger(HKEY root, const std::string& key, const std::string& name) {
   if (!registry.OpenKeyReadOnly(key) || !registry.ValueExists(name)) return 0;
   DWORD type, size;
   registry.GetDataInfo(name, type, size);
-  return type == REG_DWORD ? registry.ReadInteger(name) : 0;
+  // A REG_DWORD of another length than 4 bytes is no 32-bit integer either: read as 0 like
+  // any other type, so a count or the language never turns into an error.
+  return type == REG_DWORD && size == sizeof(DWORD) ? registry.ReadInteger(name) : 0;
 }
 
 bool RegReadBool(HKEY root, const std::string& key, const std::string& name) {

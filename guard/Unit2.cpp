@@ -145,48 +145,51 @@ void TForm2::Label3bClick(platform::Object&) {
 
 void TForm2::TopButtonClick(platform::Object&) { Close(); }
 
-HRGN ScanStripRegion(const platform::Bitmap& bitmap, int left, int top, int right, int bottom) {
-  HRGN result = CreateRectRgn(0, 0, bitmap.Width(), bitmap.Height());
-  const COLORREF key = bitmap.PixelFast(0, 0);
+platform::Region ScanStripRegion(const platform::Bitmap& bitmap, int left, int top, int right,
+                                 int bottom, platform::PixelReader read) {
+  platform::Region result(CreateRectRgn(0, 0, bitmap.Width(), bitmap.Height()));
+  const COLORREF key = (bitmap.*read)(0, 0);
   platform::App().ProcessMessages();
   for (int y = top; y < bottom; ++y) {
     int start = left;
+    COLORREF color = start < right ? (bitmap.*read)(start, y) : CLR_INVALID;
     while (start < right) {
-      // A run of equal colour, never past the strip's right edge.
-      const COLORREF color = bitmap.PixelFast(start, y);
+      // A run of equal colour, never past the strip's right edge; every pixel is read once.
       int end = start + 1;
-      while (end < right && bitmap.PixelFast(end, y) == color) ++end;
+      COLORREF next = CLR_INVALID;
+      while (end < right && (next = (bitmap.*read)(end, y)) == color) ++end;
       if (color == key) {
-        HRGN cut = CreateRectRgn(start, y, end, y + 1);
-        CombineRgn(result, result, cut, RGN_DIFF);
-        DeleteObject(cut);
+        platform::Region cut(CreateRectRgn(start, y, end, y + 1));
+        CombineRgn(result.Get(), result.Get(), cut.Get(), RGN_DIFF);
       }
       start = end;
+      color = next;  // the pixel that ended the run starts the next one
     }
   }
   return result;
 }
 
-HRGN CreateSkinRegion(const platform::Bitmap& bitmap) {
+platform::Region CreateSkinRegion(const platform::Bitmap& bitmap, platform::PixelReader read) {
   const int w = bitmap.Width();
   const int h = bitmap.Height();
   const int f = kFrameWidth;
-  HRGN top = ScanStripRegion(bitmap, 0, 0, w, f);
-  HRGN left = ScanStripRegion(bitmap, 0, f, f, h - f);
-  HRGN right = ScanStripRegion(bitmap, w - f, f, w, h - f);
-  HRGN bottom = ScanStripRegion(bitmap, 0, h - f, w, h);
+  platform::Region top = ScanStripRegion(bitmap, 0, 0, w, f, read);
+  platform::Region left = ScanStripRegion(bitmap, 0, f, f, h - f, read);
+  platform::Region right = ScanStripRegion(bitmap, w - f, f, w, h - f, read);
+  platform::Region bottom = ScanStripRegion(bitmap, 0, h - f, w, h, read);
   // Below 6 pixels the inside is empty (a reversed rectangle would be taken the right way round).
-  HRGN inner = CreateRectRgn(f, f, std::max(f, w - f), std::max(f, h - f));
-  HRGN result = CreateRectRgn(0, 0, w, h);
+  platform::Region inner(CreateRectRgn(f, f, std::max(f, w - f), std::max(f, h - f)));
+  platform::Region result(CreateRectRgn(0, 0, w, h));
   platform::App().ProcessMessages();
-  CombineRgn(result, top, left, RGN_AND);
-  DeleteObject(top);
-  DeleteObject(left);
-  CombineRgn(result, result, right, RGN_AND);
-  DeleteObject(right);
-  CombineRgn(result, result, bottom, RGN_AND);
-  DeleteObject(bottom);
-  CombineRgn(result, result, inner, RGN_OR);
-  DeleteObject(inner);
+  // Each part is deleted as soon as it has been combined.
+  CombineRgn(result.Get(), top.Get(), left.Get(), RGN_AND);
+  top.Reset();
+  left.Reset();
+  CombineRgn(result.Get(), result.Get(), right.Get(), RGN_AND);
+  right.Reset();
+  CombineRgn(result.Get(), result.Get(), bottom.Get(), RGN_AND);
+  bottom.Reset();
+  CombineRgn(result.Get(), result.Get(), inner.Get(), RGN_OR);
+  inner.Reset();
   return result;
 }

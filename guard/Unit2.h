@@ -5,6 +5,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Controls.h"
 #include "platform/Form.h"
+#include "platform/Gdi.h"
 
 class TForm2 : public platform::Form {
  public:
@@ -45,8 +46,11 @@ class TForm2 : public platform::Form {
 extern TForm2* Form2;
 
 // The bitmap's rectangle less the pixels of its 3-pixel frame that have the colour of pixel
-// (0, 0). The caller owns the region.
-HRGN CreateSkinRegion(const platform::Bitmap& bitmap);
+// (0, 0). Pixels are read with read: straight from the bitmap's memory unless told otherwise.
+platform::Region CreateSkinRegion(const platform::Bitmap& bitmap,
+                                  platform::PixelReader read = &platform::Bitmap::PixelFast);
 // The bitmap's whole rectangle less the key-coloured pixels inside one strip (right and
-// bottom exclusive). The caller owns the region.
-HRGN ScanStripRegion(const platform::Bitmap& bitmap, int left, int top, int right, int bottom);
+// bottom exclusive).
+platform::Region ScanStripRegion(const platform::Bitmap& bitmap, int left, int top, int right,
+                                 int bottom,
+                                 platform::PixelReader read = &platform::Bitmap::PixelFast);

@@ -15,7 +15,7 @@ Application& App() {
 }
 
 void Application::Initialize() {
-  if (window_ != nullptr) return;
+  if (window_) return;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   WNDCLASSEXA wc = {};
@@ -25,14 +25,21 @@ void Application::Initialize() {
   wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
   wc.lpszClassName = "TApplication";
   RegisterClassExA(&wc);
-  window_ = CreateWindowExA(0, wc.lpszClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                            nullptr, wc.hInstance, nullptr);
-  if (window_ == nullptr) throw std::runtime_error("cannot create the application window");
+  window_.Reset(CreateWindowExA(0, wc.lpszClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0,
+                                nullptr, nullptr, wc.hInstance, nullptr));
+  if (!window_) throw std::runtime_error("cannot create the application window");
+  retrievalHook_ =
+      SetWindowsHookExA(WH_GETMESSAGE, RetrievedMessage, nullptr, GetCurrentThreadId());
+  if (retrievalHook_ == nullptr) throw std::runtime_error("cannot hook the message queue");
+}
+
+Application::~Application() {
+  if (retrievalHook_ != nullptr) UnhookWindowsHookEx(retrievalHook_);
 }
 
 void Application::SetTitle(const std::string& title) {
   title_ = title;
-  if (window_ != nullptr) SetWindowTextA(window_, title_.c_str());
+  if (window_) SetWindowTextA(Handle(), title_.c_str());
 }
 
 void Application::DestroyForms() {
@@ -46,8 +53,7 @@ void Application::Run() {
   if (showMainForm_ && mainForm_ != nullptr) mainForm_->Show();
   while (!terminated_) {
     MSG message;
-    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-    if (got == 0 || got == -1) {
+    if (!Retrieve(message, true)) {
       terminated_ = true;
       break;
     }
@@ -57,12 +63,14 @@ void Application::Run() {
 
 void Application::Terminate() {
   terminated_ = true;
+  // The quit message ends a message box's loop; a menu's loop is ended here.
+  EndMenu();
   PostQuitMessage(0);
 }
 
 void Application::ProcessMessages() {
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (Retrieve(message, false)) {
     if (message.message == WM_QUIT) {
       terminated_ = true;
       break;
@@ -71,17 +79,45 @@ void Application::ProcessMessages() {
   }
 }
 
-void Application::ProcessMessage(MSG& message) {
+bool Application::Retrieve(MSG& message, bool wait) {
+  retrieving_ = true;
+  const BOOL got = wait ? GetMessageA(&message, nullptr, 0, 0)
+                        : PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+  retrieving_ = false;
+  return got != 0 && got != -1;
+}
+
+LRESULT CALLBACK Application::RetrievedMessage(int code, WPARAM removal, LPARAM message) {
+  Application& app = App();
+  // A message only peeked at is seen again when it is removed.
+  if (code == HC_ACTION && removal == PM_REMOVE && !app.retrieving_) {
+    MSG& retrieved = *reinterpret_cast<MSG*>(message);
+    if (app.RunHooks(retrieved)) retrieved.message = WM_NULL;
+  }
+  return CallNextHookEx(nullptr, code, removal, message);
+}
+
+bool Application::RunHooks(MSG& message) {
   bool handled = false;
-  // A copy: a hook may create or destroy others while it runs.
-  const std::vector<ApplicationEvents*> hooks = events_;
-  for (ApplicationEvents* events : hooks) {
-    if (std::find(events_.begin(), events_.end(), events) == events_.end()) continue;
+  // No copy per message: a hook added meanwhile starts with the next message, and one removed
+  // meanwhile leaves an empty place, closed up once no run is under way (runs nest when a hook
+  // shows a box).
+  ++running_;
+  const size_t count = events_.size();
+  for (size_t i = 0; i < count; ++i) {
+    ApplicationEvents* events = events_[i];
+    if (events == nullptr) continue;
     Guarded([&] {
       if (events->OnMessage) events->OnMessage(message, handled);
     });
   }
-  if (handled) return;
+  if (--running_ == 0)
+    events_.erase(std::remove(events_.begin(), events_.end(), nullptr), events_.end());
+  return handled;
+}
+
+void Application::ProcessMessage(MSG& message) {
+  if (RunHooks(message)) return;
   TranslateMessage(&message);
   DispatchMessageA(&message);
 }
@@ -89,13 +125,16 @@ void Application::ProcessMessage(MSG& message) {
 void Application::ShowException(const std::exception& error) { ShowException(std::string(error.what())); }
 
 void Application::ShowException(const std::string& text) {
-  MessageBoxA(window_, text.c_str(), title_.c_str(), MB_ICONSTOP | MB_OK);
+  MessageBoxA(Handle(), text.c_str(), title_.c_str(), MB_ICONSTOP | MB_OK);
 }
 
 void Application::AddEvents(ApplicationEvents* events) { events_.push_back(events); }
 
 void Application::RemoveEvents(ApplicationEvents* events) {
-  events_.erase(std::remove(events_.begin(), events_.end(), events), events_.end());
+  if (running_ > 0)
+    std::replace(events_.begin(), events_.end(), events, static_cast<ApplicationEvents*>(nullptr));
+  else
+    events_.erase(std::remove(events_.begin(), events_.end(), events), events_.end());
 }
 
 ApplicationEvents::ApplicationEvents(Form& owner, const LayoutItem& item) : Component(owner, item) {

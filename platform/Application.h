@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Component.h"
+#include "platform/Window.h"
 
 namespace platform {
 
@@ -21,9 +22,8 @@ class Application {
   // Creates the hidden application window; once, before the first form.
   void Initialize();
 
-  const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title);
-  HWND Handle() const { return window_; }
+  HWND Handle() const { return window_.Get(); }
 
   // Builds a form of class T; reference is set before the form's OnCreate runs. The first
   // form created becomes the main form.
@@ -45,6 +45,7 @@ class Application {
   // Shows the main form (unless told not to) and runs the message loop until Terminate.
   // Every retrieved message passes the ApplicationEvents hooks before it is dispatched.
   void Run();
+  // Ends the message loop; a menu or message box open at the time closes with it.
   void Terminate();
   bool Terminated() const { return terminated_; }
   // Handles the messages already queued, through the hooks like the main loop.
@@ -57,23 +58,35 @@ class Application {
   void AddEvents(ApplicationEvents* events);
   void RemoveEvents(ApplicationEvents* events);
 
+  ~Application();
+
  private:
+  // The hooks see what a modal loop of the system's own (a menu, a message box) takes from
+  // the queue too: our loops mark their own retrievals, which ProcessMessage handles.
+  static LRESULT CALLBACK RetrievedMessage(int code, WPARAM removal, LPARAM message);
+  bool Retrieve(MSG& message, bool wait);
+  // True when a hook marked the message handled.
+  bool RunHooks(MSG& message);
   void ProcessMessage(MSG& message);
 
   std::string title_;
-  HWND window_ = nullptr;
+  Window window_;  // declared before the forms, so it outlives them
   std::vector<std::unique_ptr<Form>> forms_;
   Form* mainForm_ = nullptr;
   bool showMainForm_ = true;
   bool terminated_ = false;
-  std::vector<ApplicationEvents*> events_;
+  std::vector<ApplicationEvents*> events_;  // nullptr: removed during a run of the hooks
+  int running_ = 0;                          // runs of the hooks under way
+  HHOOK retrievalHook_ = nullptr;
+  bool retrieving_ = false;
 };
 
 Application& App();
 
-// The application-wide message hook: OnMessage sees every message that the main loop (or
-// ProcessMessages) retrieves, whatever window it is for, before it is dispatched; setting
-// handled stops it there. Messages sent straight to a window never pass it.
+// The application-wide message hook: OnMessage sees every message that the main loop, or
+// ProcessMessages, or a menu's or message box's modal loop retrieves, whatever window it is
+// for, before it is dispatched; setting handled stops it there. Messages sent straight to a
+// window never pass it.
 class ApplicationEvents : public Component {
  public:
   ApplicationEvents(Form& owner, const LayoutItem& item);

@@ -14,58 +14,46 @@ Bitmap::Bitmap(int width, int height, COLORREF fill) : width_(width), height_(he
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap_ == nullptr) throw std::runtime_error("CreateDIBSection failed");
+  bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap_) throw std::runtime_error("CreateDIBSection failed");
+  dc_ = MemoryDc(nullptr);
+  selection_ = SelectScope(dc_.Get(), bitmap_.Get());
+  if (!selection_.Selected()) throw std::runtime_error("cannot select a bitmap");
   bits_ = static_cast<std::uint32_t*>(bits);
-  dc_ = CreateCompatibleDC(nullptr);
-  previous_ = SelectObject(dc_, bitmap_);
   const std::uint32_t value = (GetRValue(fill) << 16) | (GetGValue(fill) << 8) | GetBValue(fill);
   for (int i = 0; i < width * height; ++i) bits_[i] = value;
 }
 
-Bitmap::~Bitmap() { Release(); }
-
-Bitmap::Bitmap(Bitmap&& other) noexcept { *this = std::move(other); }
+Bitmap::Bitmap(Bitmap&& other) noexcept { Swap(other); }
 
 Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
-  if (this != &other) {
-    Release();
-    std::swap(width_, other.width_);
-    std::swap(height_, other.height_);
-    std::swap(dc_, other.dc_);
-    std::swap(bitmap_, other.bitmap_);
-    std::swap(previous_, other.previous_);
-    std::swap(bits_, other.bits_);
-  }
+  // The picture held so far goes with taken, its members in their own order.
+  Bitmap taken(std::move(other));
+  Swap(taken);
   return *this;
 }
 
-void Bitmap::Release() {
-  if (dc_ != nullptr) {
-    SelectObject(dc_, previous_);  // the bitmap must not be selected when it is deleted
-    DeleteDC(dc_);
-  }
-  if (bitmap_ != nullptr) DeleteObject(bitmap_);
-  dc_ = nullptr;
-  bitmap_ = nullptr;
-  previous_ = nullptr;
-  bits_ = nullptr;
-  width_ = height_ = 0;
+void Bitmap::Swap(Bitmap& other) noexcept {
+  std::swap(width_, other.width_);
+  std::swap(height_, other.height_);
+  std::swap(bitmap_, other.bitmap_);
+  std::swap(dc_, other.dc_);
+  std::swap(selection_, other.selection_);
+  std::swap(bits_, other.bits_);
 }
 
 Bitmap Bitmap::FromResource(HINSTANCE module, const std::string& name) {
-  HBITMAP loaded = static_cast<HBITMAP>(
-      LoadImageA(module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (loaded == nullptr) throw std::runtime_error("bitmap resource " + name + " not found");
+  BitmapHandle loaded(static_cast<HBITMAP>(
+      LoadImageA(module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  if (!loaded) throw std::runtime_error("bitmap resource " + name + " not found");
   BITMAP info = {};
-  GetObjectA(loaded, sizeof info, &info);
+  GetObjectA(loaded.Get(), sizeof info, &info);
   Bitmap result(info.bmWidth, info.bmHeight);
-  HDC source = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(source, loaded);
-  BitBlt(result.dc_, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
-  DeleteObject(loaded);
+  {
+    MemoryDc source(nullptr);
+    SelectScope selection(source.Get(), loaded.Get());
+    BitBlt(result.Canvas(), 0, 0, info.bmWidth, info.bmHeight, source.Get(), 0, 0, SRCCOPY);
+  }
   GdiFlush();
   return result;
 }

@@ -10,20 +10,6 @@ namespace platform {
 
 Component::Component(Form& owner, const LayoutItem& item) : owner_(owner), name_(item.name) {}
 
-Font::Font(const std::string& face, int height, bool bold)
-    : font_(CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                        DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str())) {}
-
-Font::~Font() {
-  if (font_ != nullptr) DeleteObject(font_);
-}
-
-Font& Font::operator=(Font&& other) noexcept {
-  std::swap(font_, other.font_);
-  return *this;
-}
-
 Control::Control(Form& owner, const LayoutItem& item)
     : Component(owner, item),
       visible_(item.Flag("visible", true)),
@@ -51,8 +37,10 @@ void Control::SetVisible(bool visible) {
 }
 
 void Control::SetHint(const std::string& hint) {
+  const bool renamed = hint != hint_;
   hint_ = hint;
   Owner().ControlChanged(*this);
+  if (renamed) Owner().ControlNameChanged(*this);
 }
 
 void Control::Click() {
@@ -64,19 +52,15 @@ void Control::Invalidate() { Owner().InvalidateRect(bounds_); }
 Label::Label(Form& owner, const LayoutItem& item)
     : Control(owner, item),
       caption_(item.Text("caption")),
+      font_(item.Has("font") ? &owner.SharedFont(item.Text("font"), item.Integer("height", -11),
+                                                 item.Flag("bold", false))
+                             : &owner.DefaultFont()),
       color_(item.Color("color", RGB(0, 0, 0))),
       autoSize_(item.Flag("autosize", true)),
       rightAligned_(item.Text("align", "left") == "right"),
       wordWrap_(item.Flag("wordwrap", false)),
       centerVertically_(item.Text("layout", "top") == "center") {
-  // Without a font of its own a label takes the form's.
-  if (item.Has("font"))
-    font_ = Font(item.Text("font"), item.Integer("height", -11), item.Flag("bold", false));
   AdjustBounds();
-}
-
-HFONT Label::FontHandle() const {
-  return font_.Handle() != nullptr ? font_.Handle() : Owner().font_.Handle();
 }
 
 void Label::SetCaption(const std::string& caption) {
@@ -84,6 +68,7 @@ void Label::SetCaption(const std::string& caption) {
   caption_ = caption;
   Invalidate();
   AdjustBounds();
+  Owner().ControlNameChanged(*this);
 }
 
 UINT Label::TextFlags() const {
@@ -93,14 +78,15 @@ UINT Label::TextFlags() const {
 
 void Label::AdjustBounds() {
   if (!autoSize_) return;
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, FontHandle());
   RECT r = {0, 0, Width(), 0};
-  // An empty caption still has the height of a line.
-  const std::string text = caption_.empty() ? " " : caption_;
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, TextFlags() | DT_CALCRECT);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    ScreenDc screen;
+    SelectScope font(screen.Get(), FontHandle());
+    // An empty caption still has the height of a line.
+    const std::string text = caption_.empty() ? " " : caption_;
+    DrawTextA(screen.Get(), text.c_str(), static_cast<int>(text.size()), &r,
+              TextFlags() | DT_CALCRECT);
+  }
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
   const int left = rightAligned_ ? Left() + Width() - width : Left();
@@ -108,7 +94,7 @@ void Label::AdjustBounds() {
 }
 
 void Label::Paint(HDC dc) {
-  HGDIOBJ old = SelectObject(dc, FontHandle());
+  SelectScope font(dc, FontHandle());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, color_);
   RECT r = BoundsRect();
@@ -122,7 +108,6 @@ void Label::Paint(HDC dc) {
   // past the measured width.
   DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r,
             TextFlags() | (autoSize_ ? DT_NOCLIP : 0));
-  SelectObject(dc, old);
 }
 
 Image::Image(Form& owner, const LayoutItem& item)

@@ -6,24 +6,9 @@
 
 #include "platform/Bitmap.h"
 #include "platform/Component.h"
+#include "platform/Gdi.h"
 
 namespace platform {
-
-// An owned font handle.
-class Font {
- public:
-  Font() = default;
-  Font(const std::string& face, int height, bool bold);
-  ~Font();
-  Font(const Font&) = delete;
-  Font& operator=(const Font&) = delete;
-  Font(Font&& other) noexcept : font_(other.font_) { other.font_ = nullptr; }
-  Font& operator=(Font&& other) noexcept;
-  HFONT Handle() const { return font_; }
-
- private:
-  HFONT font_ = nullptr;
-};
 
 // A windowless control: painted and hit-tested by its form, so mouse input over it reaches
 // the form's own WM_NCHITTEST first.
@@ -61,7 +46,8 @@ class Control : public Component {
   std::string hint_;
 };
 
-// A transparent text label with a font of its own. A label that sizes itself keeps its left
+// A transparent text label. Its font is the form's font of that face, height and weight,
+// shared with every label that asks for the same. A label that sizes itself keeps its left
 // edge when its text changes, or its right edge when it is right-aligned.
 class Label : public Control {
  public:
@@ -69,10 +55,7 @@ class Label : public Control {
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
-  bool AutoSize() const { return autoSize_; }
-  bool RightAligned() const { return rightAligned_; }
-  COLORREF FontColor() const { return color_; }
-  HFONT FontHandle() const;
+  HFONT FontHandle() const { return font_->Get(); }
 
   void Paint(HDC dc) override;
 
@@ -81,7 +64,7 @@ class Label : public Control {
   void AdjustBounds();
 
   std::string caption_;
-  Font font_;
+  const Font* font_;  // owned by the form
   COLORREF color_;
   bool autoSize_;
   bool rightAligned_;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "platform/Accessible.h"
 #include "platform/Application.h"
 #include "platform/Layout.h"
 #include "platform/PopupMenu.h"
@@ -49,10 +50,9 @@ Form::Form(const std::string& layoutName) {
   className_ = form.name;
   caption_ = form.Text("caption");
   color_ = form.Color("color", RGB(255, 255, 255));
-  if (form.Has("font"))
-    font_ = Font(form.Text("font"), form.Integer("height", -11), form.Flag("bold", false));
-  else
-    font_ = Font("Arial", -11, false);
+  font_ = form.Has("font")
+              ? &SharedFont(form.Text("font"), form.Integer("height", -11), form.Flag("bold", false))
+              : &SharedFont("Arial", -11, false);
 
   std::vector<int> client = form.Numbers("client");
   if (client.size() != 2) throw std::runtime_error("client of " + className_ + " needs two numbers");
@@ -63,10 +63,11 @@ Form::Form(const std::string& layoutName) {
 
   RegisterFormClass(className_, WindowProc);
   // Owned by the hidden application window, as the framework's forms are: no taskbar button.
+  // window_ takes the handle at WM_NCCREATE, so the messages of the creation reach the form.
   CreateWindowExA(0, className_.c_str(), caption_.c_str(), style, form.Integer("left", 0),
                   form.Integer("top", 0), outer.right - outer.left, outer.bottom - outer.top,
                   App().Handle(), nullptr, GetModuleHandleA(nullptr), this);
-  if (window_ == nullptr) throw std::runtime_error("cannot create the window of " + className_);
+  if (!window_) throw std::runtime_error("cannot create the window of " + className_);
 
   for (size_t i = 1; i < items.size(); ++i) {
     if (FindComponent(items[i].name) != nullptr)
@@ -79,17 +80,13 @@ Form::Form(const std::string& layoutName) {
   for (auto& component : components_) component->Loaded();
 }
 
-Form::~Form() {
-  // The components go while the window still exists: the tray icon and the timers need it.
-  controls_.clear();
-  pressed_ = nullptr;
-  components_.clear();
-  if (window_ != nullptr) DestroyWindow(window_);
-  if (backDc_ != nullptr) {
-    SelectObject(backDc_, backPrevious_);
-    DeleteDC(backDc_);
-  }
-  if (backBitmap_ != nullptr) DeleteObject(backBitmap_);
+// The members' order does the work (see Form.h).
+Form::~Form() = default;
+
+const Font& Form::SharedFont(const std::string& face, int height, bool bold) {
+  auto found = fonts_.try_emplace(std::make_tuple(face, height, bold));
+  if (found.second) found.first->second = Font(face, height, bold);
+  return found.first->second;
 }
 
 void Form::DoCreate() {
@@ -98,34 +95,34 @@ void Form::DoCreate() {
 
 int Form::Left() const {
   RECT r;
-  GetWindowRect(window_, &r);
+  GetWindowRect(Handle(), &r);
   return r.left;
 }
 
 int Form::Top() const {
   RECT r;
-  GetWindowRect(window_, &r);
+  GetWindowRect(Handle(), &r);
   return r.top;
 }
 
 int Form::Width() const {
   RECT r;
-  GetWindowRect(window_, &r);
+  GetWindowRect(Handle(), &r);
   return r.right - r.left;
 }
 
 int Form::Height() const {
   RECT r;
-  GetWindowRect(window_, &r);
+  GetWindowRect(Handle(), &r);
   return r.bottom - r.top;
 }
 
 void Form::SetLeft(int left) {
-  SetWindowPos(window_, nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Handle(), nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::SetTop(int top) {
-  SetWindowPos(window_, nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Handle(), nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::Show() {
@@ -135,14 +132,20 @@ void Form::Show() {
     Guarded([&] {
       if (OnShow) OnShow(*this);
     });
-    ShowWindow(window_, SW_SHOWNORMAL);
+    // The program was told to end while OnShow's error box was up: nothing more to show.
+    if (App().Terminated()) return;
+    // The system announces the window; the client object, whose children draw themselves,
+    // is ours to announce, once its texts are those of this showing.
+    if (!ShowWindow(Handle(), SW_SHOWNORMAL))
+      NotifyWinEvent(EVENT_OBJECT_SHOW, Handle(), OBJID_CLIENT, CHILDID_SELF);
   }
   BringToFront();
 }
 
 void Form::Hide() {
   visible_ = false;
-  ShowWindow(window_, SW_HIDE);
+  if (ShowWindow(Handle(), SW_HIDE))
+    NotifyWinEvent(EVENT_OBJECT_HIDE, Handle(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Form::Close() {
@@ -153,12 +156,12 @@ void Form::Close() {
 }
 
 void Form::BringToFront() {
-  SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void Form::SetRegion(HRGN region, bool redraw) {
+void Form::SetRegion(Region region, bool redraw) {
   // Once given, the region belongs to the system; one it refused is still ours to delete.
-  if (SetWindowRgn(window_, region, redraw) == 0 && region != nullptr) DeleteObject(region);
+  if (SetWindowRgn(Handle(), region.Get(), redraw) != 0) region.Release();
 }
 
 Component* Form::FindComponent(const std::string& name) const {
@@ -174,86 +177,80 @@ Control* Form::ControlAt(POINT client) const {
 }
 
 void Form::InvalidateRect(const RECT& rect) const {
-  if (window_ != nullptr) ::InvalidateRect(window_, &rect, FALSE);
+  if (window_) ::InvalidateRect(Handle(), &rect, FALSE);
 }
 
 void Form::CreateTooltips() {
   for (size_t i = 0; i < controls_.size(); ++i) {
     if (!controls_[i]->ShowHint()) continue;
-    if (tooltip_ == nullptr) {
-      tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 window_, nullptr, GetModuleHandleA(nullptr), nullptr);
-      if (tooltip_ == nullptr) return;  // no tooltips is no reason to fail
+    if (!tooltip_) {
+      tooltip_.Reset(CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     Handle(), nullptr, GetModuleHandleA(nullptr), nullptr));
+      if (!tooltip_) return;  // no tooltips is no reason to fail
     }
     TTTOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
     tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = window_;
+    tool.hwnd = Handle();
     tool.uId = i + 1;
     tool.rect = controls_[i]->BoundsRect();
     std::string hint = controls_[i]->Hint();
     tool.lpszText = &hint[0];
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(tooltip_.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
 void Form::ControlChanged(const Control& control) {
-  if (tooltip_ == nullptr || !control.ShowHint()) return;
+  if (!tooltip_ || !control.ShowHint()) return;
   for (size_t i = 0; i < controls_.size(); ++i) {
     if (controls_[i] != &control) continue;
     TTTOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.hwnd = window_;
+    tool.hwnd = Handle();
     tool.uId = i + 1;
     tool.rect = control.BoundsRect();
-    SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(tooltip_.Get(), TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
     std::string hint = control.Hint();
     tool.lpszText = &hint[0];
-    SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(tooltip_.Get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
+void Form::ControlNameChanged(const Control& control) { NotifyNameChange(*this, control); }
+
 void Form::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(window_, &ps);
+  PaintScope paint(Handle());
+  const RECT& r = paint.Rect();
   RECT client;
-  GetClientRect(window_, &client);
-  if (backDc_ == nullptr || backSize_.cx != client.right || backSize_.cy != client.bottom) {
-    if (backDc_ != nullptr) {
-      SelectObject(backDc_, backPrevious_);
-      DeleteDC(backDc_);
-      DeleteObject(backBitmap_);
-    }
-    backDc_ = CreateCompatibleDC(dc);
-    backBitmap_ = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    backPrevious_ = SelectObject(backDc_, backBitmap_);
-    backSize_ = {client.right, client.bottom};
-  }
+  GetClientRect(Handle(), &client);
+  // Without a back buffer (no memory for one) the controls go straight to the window: it may
+  // flicker, but it shows.
+  HDC back = backBuffer_.Prepare(paint.Dc(), client.right, client.bottom);
+  HDC dc = back != nullptr ? back : paint.Dc();
   // The DC brush: no brush is created per paint.
-  SetDCBrushColor(backDc_, color_);
-  FillRect(backDc_, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  SetDCBrushColor(dc, color_);
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
   for (Control* control : controls_) {
     RECT overlap;
-    if (control->Visible() && IntersectRect(&overlap, &control->BoundsRect(), &ps.rcPaint))
-      control->Paint(backDc_);
+    if (control->Visible() && IntersectRect(&overlap, &control->BoundsRect(), &r))
+      control->Paint(dc);
   }
-  const RECT& r = ps.rcPaint;
-  BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, backDc_, r.left, r.top, SRCCOPY);
-  EndPaint(window_, &ps);
+  if (back != nullptr) backBuffer_.Present(paint.Dc(), r);
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    form->window_ = window;
+    form->window_.Reset(window);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
   }
   auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (form == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
+    // Destroyed by the system (or a failed creation): nothing left for the owner to destroy.
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    form->window_ = nullptr;
+    form->window_.Release();
     return DefWindowProcA(window, message, wParam, lParam);
   }
   LRESULT result = 0;
@@ -265,7 +262,15 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
   return done ? result : DefWindowProcA(window, message, wParam, lParam);
 }
 
+// Every message of the form's window takes one path, in this order:
+//   1. the components, in layout order, until one handles it: a timer takes its own
+//      WM_TIMER, the tray icon its callback message; the tray icon also sees the shell's
+//      "TaskbarCreated" and passes it on;
+//   2. the form's own cases below: painting, hit test, cursor, presses on controls, close;
+//   3. DefWindowProcA.
+// An exception on the way is caught in WindowProc: error box, then DefWindowProcA.
 LRESULT Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (accessibility_ != nullptr && accessibility_->HandleMessage(message)) return 0;
   for (auto& component : components_) {
     LRESULT result = 0;
     if (component->HandleMessage(message, wParam, lParam, result)) return result;
@@ -278,7 +283,7 @@ LRESULT Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;  // the paint covers the whole client area
     case WM_NCHITTEST: {
       HitTest test = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
-                      DefWindowProcA(window_, message, wParam, lParam)};
+                      DefWindowProcA(Handle(), message, wParam, lParam)};
       if (OnHitTest) OnHitTest(test);
       return test.result;
     }
@@ -286,7 +291,7 @@ LRESULT Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(lParam) == HTCLIENT) {
         POINT p;
         GetCursorPos(&p);
-        ScreenToClient(window_, &p);
+        ScreenToClient(Handle(), &p);
         Control* control = ControlAt(p);
         const bool hand = control != nullptr && control->HandCursor();
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(hand ? IDC_HAND : IDC_ARROW)));
@@ -295,25 +300,32 @@ LRESULT Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_LBUTTONDOWN:
       pressed_ = ControlAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      SetCapture(window_);
+      SetCapture(Handle());
       return 0;
     case WM_LBUTTONUP: {
       Control* pressed = pressed_;
       pressed_ = nullptr;
-      if (GetCapture() == window_) ReleaseCapture();
+      if (GetCapture() == Handle()) ReleaseCapture();
       if (pressed != nullptr && pressed == ControlAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
         pressed->Click();
       return 0;
     }
     case WM_CANCELMODE:
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lParam) != window_) pressed_ = nullptr;
+      if (reinterpret_cast<HWND>(lParam) != Handle()) pressed_ = nullptr;
       break;
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_GETOBJECT:
+      // Only the client area is ours to describe; the system answers for the rest.
+      if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+        if (accessibility_ == nullptr) accessibility_ = std::make_unique<FormAccessibility>(*this);
+        if (LRESULT answer = accessibility_->Answer(wParam)) return answer;
+      }
+      break;
   }
-  return DefWindowProcA(window_, message, wParam, lParam);
+  return DefWindowProcA(Handle(), message, wParam, lParam);
 }
 
 }  // namespace platform

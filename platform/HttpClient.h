@@ -37,13 +37,12 @@ class HttpClient {
   HttpClient& operator=(const HttpClient&) = delete;
 
   void SetHost(const std::string& host) { host_ = host; }
-  const std::string& Host() const { return host_; }
   void SetPort(unsigned short port) { port_ = port; }
   // Bound on the whole reply, counted from the moment the request is written, however slowly
   // the server sends; 0 waits without end.
   void SetReplyTimeout(DWORD milliseconds) { replyTimeoutMs_ = milliseconds; }
 
-  // A plain blocking connect to Host():port: only the system's own time-out bounds it.
+  // A plain blocking connect to the host and port: only the system's own time-out bounds it.
   void Connect();
   // GET of an absolute "http://" URL. A URL naming another host or port than the open
   // connection's connects anew. A 2xx body goes to body as it arrives (by Content-Length,

@@ -32,8 +32,4 @@ MenuItem* PopupMenu::Track(int x, int y) {
   return chosen >= 1 && chosen <= static_cast<int>(items_.size()) ? items_[chosen - 1] : nullptr;
 }
 
-void PopupMenu::Popup(int x, int y) {
-  if (MenuItem* item = Track(x, y)) item->Click();
-}
-
 }  // namespace platform

@@ -32,15 +32,12 @@ class PopupMenu : public Component {
  public:
   PopupMenu(Form& owner, const LayoutItem& item);
 
-  const std::vector<MenuItem*>& Items() const { return items_; }
   void Add(MenuItem* item) { items_.push_back(item); }
   bool AutoPopup() const { return autoPopup_; }
 
   // Shows the menu at a screen point, owned by the application window, until it closes;
   // returns the chosen item (not yet clicked) or nullptr.
   MenuItem* Track(int x, int y);
-  // Track, then click the chosen item.
-  void Popup(int x, int y);
 
  private:
   std::vector<MenuItem*> items_;

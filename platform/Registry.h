@@ -22,7 +22,6 @@ class Registry {
   Registry& operator=(const Registry&) = delete;
 
   void SetRootKey(HKEY root) { CloseKey(); root_ = root; }
-  HKEY CurrentKey() const { return key_; }
 
   // A leading backslash means "from the root" and is stripped before the key is opened.
   bool OpenKey(const std::string& path, bool canCreate);

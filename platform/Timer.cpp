@@ -22,11 +22,6 @@ void Timer::SetEnabled(bool enabled) {
   Update();
 }
 
-void Timer::SetInterval(UINT interval) {
-  interval_ = interval;
-  Update();
-}
-
 void Timer::Update() {
   if (running_) KillTimer(Owner().Handle(), Id());
   running_ = enabled_ && interval_ > 0 && SetTimer(Owner().Handle(), Id(), interval_, nullptr) != 0;

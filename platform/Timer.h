@@ -13,10 +13,7 @@ class Timer : public Component {
   Timer(Form& owner, const LayoutItem& item);
   ~Timer() override;
 
-  bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
-  UINT Interval() const { return interval_; }
-  void SetInterval(UINT interval);
 
   std::function<void(Object& sender)> OnTimer;
 

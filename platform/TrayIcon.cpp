@@ -16,26 +16,20 @@ TrayIcon::TrayIcon(Form& owner, const LayoutItem& item)
       menuName_(item.Text("popup")),
       taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
   if (item.Has("icon")) {
-    icon_ = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
-                                          MAKEINTRESOURCEA(item.Integer("icon")), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXSMICON),
-                                          GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    icon_ = Icon(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
+                                               MAKEINTRESOURCEA(item.Integer("icon")), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
   }
 }
 
 TrayIcon::~TrayIcon() {
   if (added_) Notify(NIM_DELETE);
-  if (icon_ != nullptr) DestroyIcon(icon_);
 }
 
 void TrayIcon::Loaded() {
   if (!menuName_.empty()) menu_ = Owner().Find<PopupMenu>(menuName_);
   if (visible_) added_ = Notify(NIM_ADD);
-}
-
-void TrayIcon::SetHint(const std::string& hint) {
-  hint_ = hint;
-  if (added_) Notify(NIM_MODIFY);
 }
 
 bool TrayIcon::Notify(DWORD action) {
@@ -45,7 +39,7 @@ bool TrayIcon::Notify(DWORD action) {
   data.uID = IconId;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = CallbackMessage;
-  data.hIcon = icon_;
+  data.hIcon = icon_.Get();
   lstrcpynA(data.szTip, hint_.c_str(), MaxHint + 1);
   return Shell_NotifyIconA(action, &data) != FALSE;
 }
@@ -55,6 +49,7 @@ void TrayIcon::ShowMenu() {
   // clicks elsewhere.
   SetForegroundWindow(App().Handle());
   App().ProcessMessages();
+  if (App().Terminated()) return;  // one of those messages ended the program
   POINT at;
   GetCursorPos(&at);
   MenuItem* chosen = menu_->Track(at.x, at.y);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Component.h"
+#include "platform/Gdi.h"
 
 namespace platform {
 
@@ -25,12 +26,8 @@ class TrayIcon : public Component {
   ~TrayIcon() override;
   void Loaded() override;
 
-  const std::string& Hint() const { return hint_; }
-  void SetHint(const std::string& hint);
-  bool IconVisible() const { return visible_; }
   // Whether the shell took the icon at the last add.
   bool Added() const { return added_; }
-  PopupMenu* Menu() const { return menu_; }
 
   std::function<void(Object& sender)> OnDblClick;
 
@@ -43,7 +40,7 @@ class TrayIcon : public Component {
   std::string hint_;
   bool visible_;
   bool added_ = false;
-  HICON icon_ = nullptr;
+  Icon icon_;
   std::string menuName_;
   PopupMenu* menu_ = nullptr;
   UINT taskbarCreated_;

@@ -280,6 +280,55 @@ TEST_F(Guard, ReadErrorIsReportedAndThePopupShownAfterOk) {
   EXPECT_EQ(Monitor().ExitCode(), STILL_ACTIVE);
 }
 
+// A modal loop of the system's own, open when the close message comes: the program ends at
+// once, the user has to close nothing, and neither window nor icon is left behind.
+TEST_F(Guard, CloseMessageEndsTheProgramWhileTheTrayMenuOrTheErrorBoxIsOpen) {
+  const struct {
+    const char* label;
+    bool errorBox;  // else the tray menu
+    bool toPopup;
+  } cases[] = {
+      {"tray menu, to the host", false, false},
+      {"tray menu, to the popup", false, true},
+      {"error box, to the host", true, false},
+      {"error box, to the popup", true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    ClearRegistry();
+    HWND modal = nullptr;
+    if (c.errorBox) {
+      reg::SetString(kRun, "Vantorix", "");
+      reg::SetString(kSettings, "s_Enable", "1");
+      processes_.push_back(std::make_unique<Process>(folder_ / "VtxGuard.exe"));
+      pid_ = processes_.back()->Id();
+      ASSERT_TRUE(WaitFor([&] {
+        return (modal = FindOf(pid_, "#32770", "Performance Monitor")) != nullptr;
+      }, 10000)) << "no error box";
+      popup_ = FindOf(pid_, "TForm2", "VtxGuard");
+      host_ = FindOf(pid_, "TForm1", "VtxGuard");
+    } else {
+      Start();
+      PostMessageA(host_, kTrayCallback, kTrayId, WM_RBUTTONDOWN);
+      ASSERT_TRUE(WaitFor([&] {
+        modal = FindOf(pid_, "#32768");
+        return modal != nullptr && IsWindowVisible(modal);
+      }, 5000)) << "no menu";
+    }
+    ASSERT_NE(host_, nullptr);
+    ASSERT_NE(popup_, nullptr);
+    Process& process = *processes_.back();
+    const ULONGLONG posted = GetTickCount64();
+    PostMessageA(c.toPopup ? popup_ : host_, RegisterWindowMessageA("VtxGuard"), kCloseCode, 0);
+    ASSERT_TRUE(process.Wait(10000)) << "still running with the modal window open";
+    std::printf("%s: ended %llu ms after the close message\n", c.label, GetTickCount64() - posted);
+    EXPECT_EQ(process.ExitCode(), 0u);
+    EXPECT_TRUE(testsupport::WindowsTitled("VtxGuard").empty());
+    EXPECT_FALSE(IsWindow(modal));
+    EXPECT_FALSE(IconPresent(host_));
+  }
+}
+
 // The menu pops up on the right button's press; keys choose its items.
 TEST_F(Guard, TrayMenuShowsLaunchesAndExits) {
   folder_.AddStub("Vantorix.exe");

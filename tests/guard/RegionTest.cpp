@@ -6,6 +6,7 @@
 
 #include "guard/Unit2.h"
 #include "platform/Bitmap.h"
+#include "platform/Gdi.h"
 
 namespace {
 
@@ -41,20 +42,14 @@ void ExpectWithin(HRGN region, int w, int h) {
 
 bool InFrame(int x, int y, int w, int h) { return x < 3 || y < 3 || x >= w - 3 || y >= h - 3; }
 
-struct Region {
-  explicit Region(HRGN h) : handle(h) {}
-  ~Region() { DeleteObject(handle); }
-  HRGN handle;
-};
-
 TEST(SkinRegion, RealSkinLeavesOutExactlyTheTwentyFourCornerPixels) {
   platform::Bitmap skin = platform::Bitmap::FromResource(GetModuleHandleA(nullptr), "SKIN");
   ASSERT_EQ(skin.Width(), 360);
   ASSERT_EQ(skin.Height(), 270);
   ASSERT_EQ(skin.Pixel(0, 0), kKey);
-  Region region(CreateSkinRegion(skin));
+  platform::Region region = CreateSkinRegion(skin);
   int inside = 0;
-  PixelSet missing = Missing(region.handle, 360, 270, &inside);
+  PixelSet missing = Missing(region.Get(), 360, 270, &inside);
   PixelSet expected;
   const int runs[3] = {3, 2, 1};  // rows 0, 1, 2 and, mirrored, 269, 268, 267
   for (int row = 0; row < 3; ++row)
@@ -68,8 +63,8 @@ TEST(SkinRegion, RealSkinLeavesOutExactlyTheTwentyFourCornerPixels) {
   // Key-coloured, but inside the frame: they stay.
   EXPECT_EQ(skin.Pixel(22, 230), kKey);
   EXPECT_EQ(skin.Pixel(24, 231), kKey);
-  EXPECT_TRUE(PtInRegion(region.handle, 22, 230));
-  EXPECT_TRUE(PtInRegion(region.handle, 24, 231));
+  EXPECT_TRUE(PtInRegion(region.Get(), 22, 230));
+  EXPECT_TRUE(PtInRegion(region.Get(), 24, 231));
 }
 
 TEST(SkinRegion, BulkReadMatchesTheDrawingSurface) {
@@ -83,9 +78,9 @@ TEST(SkinRegion, WholeFrameInKeyColourGivesTheInnerRectangle) {
   platform::Bitmap bitmap(40, 30, kKey);
   for (int y = 3; y < 27; ++y)
     for (int x = 3; x < 37; ++x) bitmap.SetPixel(x, y, (x + y) % 3 ? kOther : kKey);
-  Region region(CreateSkinRegion(bitmap));
-  Region inner(CreateRectRgn(3, 3, 37, 27));
-  EXPECT_TRUE(EqualRgn(region.handle, inner.handle));
+  platform::Region region = CreateSkinRegion(bitmap);
+  platform::Region inner(CreateRectRgn(3, 3, 37, 27));
+  EXPECT_TRUE(EqualRgn(region.Get(), inner.Get()));
 }
 
 TEST(SkinRegion, RunFromTheFrameIntoTheInsideLosesOnlyItsFramePart) {
@@ -94,8 +89,8 @@ TEST(SkinRegion, RunFromTheFrameIntoTheInsideLosesOnlyItsFramePart) {
   for (int x = 0; x <= 20; ++x) bitmap.SetPixel(x, 10, kKey);
   // And from the inside into the right-hand frame.
   for (int x = 25; x < 40; ++x) bitmap.SetPixel(x, 12, kKey);
-  Region region(CreateSkinRegion(bitmap));
-  EXPECT_EQ(Missing(region.handle, 40, 30),
+  platform::Region region = CreateSkinRegion(bitmap);
+  EXPECT_EQ(Missing(region.Get(), 40, 30),
             (PixelSet{{0, 0}, {0, 10}, {1, 10}, {2, 10}, {37, 12}, {38, 12}, {39, 12}}));
 }
 
@@ -105,8 +100,8 @@ TEST(SkinRegion, OnlyTheDefiningPixelInTheFrameLosesThatPixelAlone) {
   for (int y = 3; y < 17; ++y)
     for (int x = 3; x < 27; ++x)
       if ((x * 7 + y) % 2) bitmap.SetPixel(x, y, kKey);
-  Region region(CreateSkinRegion(bitmap));
-  EXPECT_EQ(Missing(region.handle, 30, 20), (PixelSet{{0, 0}}));
+  platform::Region region = CreateSkinRegion(bitmap);
+  EXPECT_EQ(Missing(region.Get(), 30, 20), (PixelSet{{0, 0}}));
 }
 
 // Every key-coloured frame pixel goes, every other pixel stays, over a scatter of shapes
@@ -126,20 +121,23 @@ TEST(SkinRegion, ScatteredKeyPixelsAcrossSizes) {
         bitmap.SetPixel(x, y, kKey);
         if (InFrame(x, y, w, h)) expected.insert({x, y});
       }
-    Region region(CreateSkinRegion(bitmap));
-    ExpectWithin(region.handle, w, h);
-    EXPECT_EQ(Missing(region.handle, w, h), expected) << w << "x" << h;
+    platform::Region region = CreateSkinRegion(bitmap);
+    ExpectWithin(region.Get(), w, h);
+    EXPECT_EQ(Missing(region.Get(), w, h), expected) << w << "x" << h;
+    // Read through the drawing surface instead, the scan gives the same region.
+    platform::Region perPixel = CreateSkinRegion(bitmap, &platform::Bitmap::Pixel);
+    EXPECT_TRUE(EqualRgn(region.Get(), perPixel.Get())) << w << "x" << h;
   }
 }
 
 TEST(SkinRegion, BitmapsTooSmallForAnInsideLoseEveryKeyPixel) {
   for (int n : {1, 2, 4, 5}) {
     platform::Bitmap bitmap(n, n, kKey);
-    Region region(CreateSkinRegion(bitmap));
+    platform::Region region = CreateSkinRegion(bitmap);
     int inside = -1;
-    Missing(region.handle, n, n, &inside);
+    Missing(region.Get(), n, n, &inside);
     EXPECT_EQ(inside, 0) << n;
-    ExpectWithin(region.handle, n, n);
+    ExpectWithin(region.Get(), n, n);
   }
 }
 
@@ -149,11 +147,11 @@ TEST(ScanStripRegion, CutsOnlyWithinTheStrip) {
   for (int x = 0; x < 20; ++x) bitmap.SetPixel(x, 5, kKey);  // a row across the whole bitmap
   bitmap.SetPixel(12, 6, kKey);
   bitmap.SetPixel(14, 6, kKey);
-  Region strip(ScanStripRegion(bitmap, 10, 4, 15, 8));
-  EXPECT_EQ(Missing(strip.handle, 20, 12),
+  platform::Region strip = ScanStripRegion(bitmap, 10, 4, 15, 8);
+  EXPECT_EQ(Missing(strip.Get(), 20, 12),
             (PixelSet{{10, 5}, {11, 5}, {12, 5}, {13, 5}, {14, 5}, {12, 6}, {14, 6}}));
   // The pixel that defines the key colour lies outside this strip and stays.
-  EXPECT_TRUE(PtInRegion(strip.handle, 0, 0));
+  EXPECT_TRUE(PtInRegion(strip.Get(), 0, 0));
 }
 
 }  // namespace

@@ -200,8 +200,9 @@ TEST_F(GuardAbuse, FiftyStartedAtOneMomentLeaveOneWithOneIconAndOnePopup) {
 //   button messages (WM_NCLBUTTONDOWN ... WM_NCXBUTTONDBLCLK): the default handling turns
 //   them into system commands: close, or a move or size loop that waits for the mouse;
 // - the close message itself, "VtxGuard" with 1028;
-// - the tray callback with WM_RBUTTONDOWN: the user's right click, whose menu waits for a
-//   choice (its loop dispatches the close message past the program's filter).
+// - the tray callback with WM_RBUTTONDOWN: the user's right click opens the menu, whose modal
+//   loop would take the flood's keys and clicks as the user's choices, Exit among them. (The
+//   close message ends the program with the menu open: Guard.CloseMessageEndsTheProgram...)
 bool Excluded(UINT message, WPARAM wParam, LPARAM lParam, UINT closeMessage) {
   switch (message) {
     case WM_DESTROY: case WM_NCDESTROY: case WM_CLOSE: case WM_QUIT:

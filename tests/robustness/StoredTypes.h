@@ -43,6 +43,15 @@ inline const std::vector<StoredType>& StoredTypes() {
   static const std::vector<StoredType> table = {
       {"dword_7", REG_DWORD, DwordBytes(7), 7, "true", kNow},
       {"dword_0", REG_DWORD, DwordBytes(0), 0, "false", kNow},
+      // A REG_DWORD of another length is no integer to RegReadInteger; RegReadBool reads
+      // what fits in 4 bytes.
+      {"dword_len0", REG_DWORD, "", 0, "false", kNow},
+      {"dword_len2", REG_DWORD, Bytes(2), 0, "true", kNow},
+      {"dword_len3", REG_DWORD, std::string("\0\0\0", 3), 0, "false", kNow},
+      {"dword_len8", REG_DWORD, QwordBytes(7), 0, kFailed, kNow},
+      {"dword_big_endian", REG_DWORD_BIG_ENDIAN, DwordBytes(7), 0, kInvalid, kNow},
+      {"none_0", REG_NONE, "", 0, kInvalid, kNow},
+      {"none_4", REG_NONE, DwordBytes(7), 0, kInvalid, kNow},
       {"qword", REG_QWORD, QwordBytes(1), 0, kFailed, kNow},
       {"sz_short", REG_SZ, std::string("1", 2), 0, kInvalid, kNow},
       {"sz_long", REG_SZ, std::string("enabled", 8), 0, kFailed, kNow},
