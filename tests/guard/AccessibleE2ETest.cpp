@@ -29,6 +29,15 @@ const UINT kTrayCallback = WM_APP + 1;
 const UINT kTrayId = 1;
 const WPARAM kCloseCode = 1028;
 
+// 5 + 7 items found, 3 junk files, the logon entry, a scan at start-up.
+void StoreSampleState() {
+  reg::SetDword(kSettings, "ItemsToFix", 5);
+  reg::SetDword(kSettings, "ItemsToClean", 7);
+  reg::SetDword(kSettings, "ItemsToJunk", 3);
+  reg::SetString(kRun, "Vantorix", "x");
+  reg::SetDword(kSettings, "ScanAtStartup", 1);
+}
+
 void ClearRegistry() {
   reg::DeleteTree(kSettings);
   reg::DeleteValue(kRun, "Vantorix");
@@ -274,11 +283,7 @@ TEST_F(Accessible, ListsThePopupInReadingOrderInTheDefaultLanguageAndInATranslat
     SCOPED_TRACE(language.label);
     if (language.file != nullptr) folder_.WriteFile(language.file, language.content);
     if (language.code != 0) reg::SetDword(kSettings, "Language", static_cast<DWORD>(language.code));
-    reg::SetDword(kSettings, "ItemsToFix", 5);
-    reg::SetDword(kSettings, "ItemsToClean", 7);
-    reg::SetDword(kSettings, "ItemsToJunk", 3);
-    reg::SetString(kRun, "Vantorix", "x");
-    reg::SetDword(kSettings, "ScanAtStartup", 1);
+    StoreSampleState();
     Start();
     if (HasFatalFailure()) return;
 
@@ -406,11 +411,7 @@ TEST_F(Accessible, HitTestAndFocusAgreeWithTheWindow) {
 // announced as shown, and the text after a wider count moved along.
 TEST_F(Accessible, PressHidesAndTheNextShowingAnnouncesTheNewCounts) {
   folder_.AddStub("Vantorix.exe");
-  reg::SetDword(kSettings, "ItemsToFix", 5);
-  reg::SetDword(kSettings, "ItemsToClean", 7);
-  reg::SetDword(kSettings, "ItemsToJunk", 3);
-  reg::SetString(kRun, "Vantorix", "x");
-  reg::SetDword(kSettings, "ScanAtStartup", 1);
+  StoreSampleState();
   Start();
   if (HasFatalFailure()) return;
   Hook();
